@@ -1,0 +1,107 @@
+// The one window of Velorin. Its handlers run the read and save workflows on
+// the window's thread; setting a field's text or a check box's value from code
+// runs that control's handler at once, nested in the setter.
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "app/log_file.h"
+#include "app/shared_state.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+class Form1 : public QWidget {
+ public:
+  static constexpr int kTwipsPerPixel = 15;
+  static constexpr int kClientWidthTwips = 4800;
+  static constexpr int kClientHeightTwips = 3510;
+
+  Form1();
+
+  SharedState shared;
+  LogFile logFile;
+
+  // Re-entrancy flags of the coordinate fields, and the one-tick pause flag.
+  bool RaDezim = false;
+  bool RaHMS = false;
+  bool DeDezim = false;
+  bool DeGMS = false;
+  bool TimerActive = false;
+
+  QPushButton* cmd_fitsauswahl;
+  QPushButton* cmd_start;
+  QCheckBox* chk_wcs;
+  QLineEdit* tb_x;
+  QLineEdit* tb_y;
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
+  QLineEdit* tb_r_HH;
+  QLineEdit* tb_r_MM;
+  QLineEdit* tb_r_SS;
+  QLineEdit* tb_r;
+  QLineEdit* tb_d_dg;
+  QLineEdit* tb_d_MM;
+  QLineEdit* tb_d_SS;
+  QLineEdit* tb_d;
+  QLabel* Label7;
+  QLabel* Label8;
+  QComboBox* Cb_instrume;
+  QCheckBox* Chk_speichernunter;
+  QLineEdit* tb_statusline;
+  QRadioButton* ob_NurHeader;
+  QRadioButton* ob_flipNS;
+  QLabel* Image1;
+  QTimer* Timer1;
+
+  void Form_Load();
+  void Timer1_Timer();
+  // Lets the window repaint before a long step: waits for one tick of Timer1,
+  // or less when FatalError is or becomes set.
+  void OneTickPause(int intervalMs);
+
+  // The WCS entry group, always handled in this order.
+  std::array<QWidget*, 19> WcsGroup() const;
+  void ShowWcsGroup();
+  void HideWcsGroup();
+  void EnableWcsGroup();
+  void DisableWcsGroup();
+
+  void chk_wcs_Click();
+  void ob_flipNS_Click();
+  void ob_NurHeader_Click();
+
+  void tb_r_Change();
+  void tb_r_HH_Change();
+  void tb_r_MM_Change() { tb_r_HH_Change(); }
+  void tb_r_SS_Change() { tb_r_HH_Change(); }
+  void tb_d_Change();
+  void tb_d_dg_Change();
+  void tb_d_MM_Change() { tb_d_dg_Change(); }
+  void tb_d_SS_Change() { tb_d_dg_Change(); }
+  void tb_x_Change();
+  void tb_y_Change();
+
+  // The row of the instrument table chosen in Cb_instrume, or -1 when the
+  // user has typed a text of their own or the list is empty.
+  int SelectedInstrumentRow() const;
+
+  void SetStatus(const std::string& text);
+
+ private:
+  void BuildControls();
+  void ConnectHandlers();
+  // Mirrors Crpix2 at Naxis2; false (nothing changed) when the result does not
+  // fit 16 bits.
+  bool MirrorCrpix2();
+};

@@ -1,0 +1,34 @@
+#include "app/read_ini_file.h"
+
+#include <QComboBox>
+
+#include "app/display_text.h"
+#include "config/ini_reader.h"
+
+void ReadIniFile(SharedState& shared, QComboBox* Cb_instrume, LogFile& logFile) {
+  const config::IniRoom room{kKeepLineLimit - static_cast<std::size_t>(shared.KeepLineCount),
+                             kRemoveKeyLimit - static_cast<std::size_t>(shared.RemoveKeyCount),
+                             kInstrumentLimit - static_cast<std::size_t>(shared.InstrumentCount)};
+  const config::IniContents contents =
+      config::LoadIni(shared.StartDirectory, shared.InstrumentsPending, room);
+  for (const std::string& line : contents.logLines) logFile.WriteLine(line);
+
+  for (const std::string& line : contents.addedLines) shared.KeepLines[shared.KeepLineCount++] = line;
+  for (const std::string& key : contents.removeKeys) shared.RemoveKeys[shared.RemoveKeyCount++] = key;
+  // A missing file leaves the instrument list pending, so a later read can
+  // still build it once the file is there.
+  if (!shared.InstrumentsPending || !contents.opened) return;
+
+  InstrumentTable& table = shared.Instruments;
+  for (const config::Instrument& instrument : contents.instruments) {
+    const auto row = static_cast<std::size_t>(shared.InstrumentCount++);
+    table.InstrumentName[row] = instrument.name;
+    table.InstrumentCdelt1[row] = instrument.cdelt1;
+    table.InstrumentCdelt2[row] = instrument.cdelt2;
+    table.InstrumentRotation[row] = instrument.rotation;
+  }
+  for (std::int16_t row = 0; row < shared.InstrumentCount; ++row)
+    Cb_instrume->addItem(DisplayName(table.InstrumentName[static_cast<std::size_t>(row)]));
+  if (Cb_instrume->count() > 0) Cb_instrume->setCurrentIndex(0);
+  shared.InstrumentsPending = false;
+}

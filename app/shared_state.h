@@ -1,0 +1,60 @@
+// The program-wide state: one instance, owned by the window, alive for the
+// whole run. Widths are those the file format and the window rely on:
+// 16-bit integers, single-precision reals, fixed list sizes as hard limits.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+inline constexpr std::size_t kKeepLineLimit = 201;
+inline constexpr std::size_t kRemoveKeyLimit = 201;
+inline constexpr std::size_t kInstrumentLimit = 31;
+
+// Four parallel columns; row n is entry n of the instrument list.
+struct InstrumentTable {
+  std::array<std::string, kInstrumentLimit> InstrumentName;
+  std::array<float, kInstrumentLimit> InstrumentCdelt1{};
+  std::array<float, kInstrumentLimit> InstrumentCdelt2{};
+  std::array<float, kInstrumentLimit> InstrumentRotation{};
+};
+
+struct SharedState {
+  // 0 header read, 1 output header cut, 2 SIMPLE not T, 3 NAXIS not 2,
+  // 4 BITPIX/NAXIS1/NAXIS2 missing or zero, 5 header longer than 36 cards.
+  std::int16_t ReadStatus = 0;
+  bool FatalError = false;
+  bool InstrumentsPending = false;
+  bool FlipNorthSouth = false;
+  std::string StartDirectory;
+
+  std::int16_t Bitpix = 0;
+  std::int16_t Naxis1 = 0;
+  std::int16_t Naxis2 = 0;
+  std::string InputFileName;
+  std::string OutputFileName;
+
+  // Header lines for the output: the configuration's added lines, then the
+  // input cards that are kept, each as read (bytes).
+  std::array<std::string, kKeepLineLimit> KeepLines;
+  std::int16_t KeepLineCount = 0;
+  std::int16_t HeaderCardCount = 0;
+  std::array<std::string, kRemoveKeyLimit> RemoveKeys;
+  std::int16_t RemoveKeyCount = 0;
+
+  InstrumentTable Instruments;
+  std::int16_t InstrumentCount = 0;
+
+  bool HasWcs = false;
+  std::string Telescope;
+  float RaHours = 0.0f;
+  float DecDegrees = 0.0f;
+  float Crval1 = 0.0f;
+  float Crval2 = 0.0f;
+  std::int16_t Crpix1 = 0;
+  std::int16_t Crpix2 = 0;
+  float Cdelt1 = 0.0f;
+  float Cdelt2 = 0.0f;
+  float Crota1 = 0.0f;
+  float Crota2 = 0.0f;
+};

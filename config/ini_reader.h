@@ -1,0 +1,52 @@
+// Reader of velorin.ini: the instruments offered in the instrument list, the
+// header lines added to every output header and the keyword prefixes dropped
+// from the input header.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace config {
+
+inline constexpr const char* kIniFileName = "velorin.ini";
+
+struct Instrument {
+  std::string name;  // bytes as written between the single quotes
+  float cdelt1 = 0.0f;
+  float cdelt2 = 0.0f;
+  float rotation = 0.0f;
+};
+
+// How many entries each list can still take; a surplus is dropped with one
+// log line per list.
+struct IniRoom {
+  std::size_t addedLines = 0;
+  std::size_t removeKeys = 0;
+  std::size_t instruments = 0;
+};
+
+struct IniContents {
+  bool opened = false;  // false: missing or unreadable, everything else empty
+  std::vector<std::string> addedLines;
+  std::vector<std::string> removeKeys;
+  std::vector<Instrument> instruments;
+  std::vector<std::string> logLines;  // for logfile.txt, in file order
+};
+
+// Parses one item "'name' CDELT1 CDELT2 rotation" (exactly one blank after
+// the closing quote, one blank between the numbers). False when the closing
+// quote or a separating blank is missing.
+bool ParseInstrumentLine(std::string_view item, Instrument& instrument);
+
+// Reads the text of the file. The [instruments] section is read only when
+// readInstruments is set (the instrument list is built once per run).
+IniContents ParseIni(std::string_view text, bool readInstruments, const IniRoom& room);
+
+// Opens directory/velorin.ini and parses it; a missing or unreadable file is
+// one log line and empty lists.
+IniContents LoadIni(const std::filesystem::path& directory, bool readInstruments, const IniRoom& room);
+
+}  // namespace config

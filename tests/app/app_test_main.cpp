@@ -1,0 +1,15 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "app/window_font.h"
+
+// The window tests need a QApplication; without a display they use Qt's
+// offscreen platform.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  testing::InitGoogleTest(&argc, argv);
+  QApplication application(argc, argv);
+  ApplyWindowFont(application);
+  return RUN_ALL_TESTS();
+}
