@@ -6,8 +6,12 @@
 #include <QWidget>
 #include <array>
 
+#include <fstream>
+
+#include "app/common_dialog.h"
 #include "app/log_file.h"
 #include "app/shared_state.h"
+#include "fits/header_reader.h"
 
 class QCheckBox;
 class QComboBox;
@@ -17,7 +21,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 
-class Form1 : public QWidget {
+class Form1 : public QWidget, public fits::ReaderWindow {
  public:
   static constexpr int kTwipsPerPixel = 15;
   static constexpr int kClientWidthTwips = 4800;
@@ -27,6 +31,7 @@ class Form1 : public QWidget {
 
   SharedState shared;
   LogFile logFile;
+  std::ifstream inputFile;  // open from a read until a save, at the first data byte
 
   // Re-entrancy flags of the coordinate fields, and the one-tick pause flag.
   bool RaDezim = false;
@@ -63,8 +68,10 @@ class Form1 : public QWidget {
   QRadioButton* ob_flipNS;
   QLabel* Image1;
   QTimer* Timer1;
+  CommonDialog CommonDialog1;
 
   void Form_Load();
+  void cmd_fitsauswahl_Click();
   void Timer1_Timer();
   // Lets the window repaint before a long step: waits for one tick of Timer1,
   // or less when FatalError is or becomes set.
@@ -74,8 +81,8 @@ class Form1 : public QWidget {
   std::array<QWidget*, 19> WcsGroup() const;
   void ShowWcsGroup();
   void HideWcsGroup();
-  void EnableWcsGroup();
-  void DisableWcsGroup();
+  void EnableWcsGroup() override;
+  void DisableWcsGroup() override;
 
   void chk_wcs_Click();
   void ob_flipNS_Click();
@@ -98,10 +105,18 @@ class Form1 : public QWidget {
 
   void SetStatus(const std::string& text);
 
+  // The header reader's way into the window.
+  void SetFieldText(fits::CoordinateBox box, const std::string& text) override;
+  void CheckWcs() override;
+  bool AddInstrument(const std::string& name, float cdelt1, float cdelt2, float rotation) override;
+  void WriteLog(std::string_view line) override { logFile.WriteLine(line); }
+
  private:
   void BuildControls();
   void ConnectHandlers();
   // Mirrors Crpix2 at Naxis2; false (nothing changed) when the result does not
   // fit 16 bits.
   bool MirrorCrpix2();
+  // Takes a finished header read into the shared state and the status line.
+  void TakeReadResult(const fits::HeaderReadResult& result, bool logCreated);
 };

@@ -20,6 +20,7 @@ void ReadIniFile(SharedState& shared, QComboBox* Cb_instrume, LogFile& logFile) 
   if (!shared.InstrumentsPending || !contents.opened) return;
 
   InstrumentTable& table = shared.Instruments;
+  const std::int16_t firstNew = shared.InstrumentCount;
   for (const config::Instrument& instrument : contents.instruments) {
     const auto row = static_cast<std::size_t>(shared.InstrumentCount++);
     table.InstrumentName[row] = instrument.name;
@@ -27,7 +28,9 @@ void ReadIniFile(SharedState& shared, QComboBox* Cb_instrume, LogFile& logFile) 
     table.InstrumentCdelt2[row] = instrument.cdelt2;
     table.InstrumentRotation[row] = instrument.rotation;
   }
-  for (std::int16_t row = 0; row < shared.InstrumentCount; ++row)
+  // Rows a file's own WCS added before the configuration could be read are
+  // in the list already.
+  for (std::int16_t row = firstNew; row < shared.InstrumentCount; ++row)
     Cb_instrume->addItem(DisplayName(table.InstrumentName[static_cast<std::size_t>(row)]));
   if (Cb_instrume->count() > 0) Cb_instrume->setCurrentIndex(0);
   shared.InstrumentsPending = false;

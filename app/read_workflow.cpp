@@ -1,0 +1,129 @@
+// Reading an input file: the dialog, a fresh log, the configuration, the
+// header, and the outcome in the status line.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <filesystem>
+
+#include "app/display_text.h"
+#include "app/form1.h"
+#include "app/read_ini_file.h"
+#include "fits/read_status.h"
+
+namespace {
+
+constexpr const char* kFitsFilter = "Fits-Bilddateien (*.fit)|*.fit";
+constexpr int kCaptionPathCharacters = 30;
+
+}  // namespace
+
+void Form1::cmd_fitsauswahl_Click() {
+  CommonDialog1.DialogTitle = "fits-File zum lesen auswählen";
+  CommonDialog1.FileName.clear();
+  CommonDialog1.Filter = kFitsFilter;
+  // A cancel leaves the window, the state, the open input and the log as they were.
+  if (!CommonDialog1.ShowOpen(this)) return;
+
+  shared.ReadStatus = 0;
+  shared.FatalError = false;
+  shared.FlipNorthSouth = false;
+  ob_NurHeader->setChecked(true);  // its handler finds the flag clear
+  shared.InputFileName = CommonDialog1.FileName;
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{chk_wcs, ob_flipNS, ob_NurHeader, Chk_speichernunter})
+    control->setEnabled(true);
+  setWindowTitle("VELORIN: ..." + QString::fromStdString(shared.InputFileName).right(kCaptionPathCharacters));
+
+  const bool logCreated = logFile.Recreate("logfile.txt");
+  logFile.WriteLine("**** FITS-fileheader von Input-Datei " + shared.InputFileName + " ****");
+
+  if (inputFile.is_open()) inputFile.close();
+  inputFile.clear();
+  std::error_code error;
+  if (std::filesystem::is_regular_file(shared.InputFileName, error))
+    inputFile.open(shared.InputFileName, std::ios::binary);
+  if (!inputFile.is_open()) {
+    logFile.WriteLine("Error: Datei kann nicht geöffnet werden: " + shared.InputFileName);
+    shared.FatalError = true;
+    shared.ReadStatus = static_cast<std::int16_t>(fits::ReadCode::FileUnreadable);
+    SetStatus(std::string(fits::StatusText(fits::ReadCode::FileUnreadable)));
+    cmd_start->setEnabled(false);
+    return;
+  }
+
+  shared.KeepLineCount = 0;
+  shared.RemoveKeyCount = 0;
+  ReadIniFile(shared, Cb_instrume, logFile);
+  const fits::HeaderReadResult result = fits::ReadHeader(
+      inputFile, std::span(shared.RemoveKeys.data(), static_cast<std::size_t>(shared.RemoveKeyCount)),
+      kKeepLineLimit - static_cast<std::size_t>(shared.KeepLineCount), *this);
+  logFile.WriteLine("**** Ende des FITS-fileheaders der Input-Datei ****");
+  TakeReadResult(result, logCreated);
+}
+
+void Form1::TakeReadResult(const fits::HeaderReadResult& result, bool logCreated) {
+  shared.ReadStatus = static_cast<std::int16_t>(result.code);
+  shared.FatalError = result.fatal;
+  shared.Bitpix = result.bitpix;
+  shared.Naxis1 = result.naxis1;
+  shared.Naxis2 = result.naxis2;
+  shared.HeaderCardCount = result.headerCardCount;
+  shared.HasWcs = result.hasWcs;
+  shared.Telescope = result.telescope;
+  shared.Cdelt1 = result.cdelt1;
+  shared.Cdelt2 = result.cdelt2;
+  shared.Crota1 = result.crota1;
+  shared.Crota2 = result.crota2;
+  for (const std::string& card : result.keptCards) shared.KeepLines[shared.KeepLineCount++] = card;
+
+  const bool usable = fits::IsUsable(result.code);
+  std::string status(fits::StatusText(result.code));
+  if (usable && result.droppedCards > 0) status = "Warnung: zu viele Headerzeilen, nicht alle übernommen";
+  if (usable && result.instrumentDropped) status = "Warnung: Instrumentenliste voll, bitte Instrument wählen";
+  if (!logCreated) status += " - Warnung: kein logfile.txt";
+  SetStatus(status);
+  // A failed read after a good one must not leave saving open.
+  cmd_start->setEnabled(usable);
+}
+
+void Form1::SetFieldText(fits::CoordinateBox box, const std::string& text) {
+  QLineEdit* field = box == fits::CoordinateBox::tb_r   ? tb_r
+                     : box == fits::CoordinateBox::tb_x ? tb_x
+                     : box == fits::CoordinateBox::tb_d ? tb_d
+                                                        : tb_y;
+  const QString newText = FieldText(text);
+  if (field->text() != newText) {
+    field->setText(newText);  // runs the field's handler
+    return;
+  }
+  // Same text: Qt reports no change, but the values must still follow it.
+  if (field == tb_r) tb_r_Change();
+  if (field == tb_x) tb_x_Change();
+  if (field == tb_d) tb_d_Change();
+  if (field == tb_y) tb_y_Change();
+}
+
+void Form1::CheckWcs() {
+  chk_wcs->setChecked(true);
+}
+
+bool Form1::AddInstrument(const std::string& name, float cdelt1, float cdelt2, float rotation) {
+  if (static_cast<std::size_t>(shared.InstrumentCount) >= kInstrumentLimit) {
+    // No row of another file may be taken silently: nothing is selected.
+    Cb_instrume->setCurrentIndex(-1);
+    Cb_instrume->setEditText(DisplayName(name));
+    return false;
+  }
+  const auto row = static_cast<std::size_t>(shared.InstrumentCount);
+  Cb_instrume->insertItem(shared.InstrumentCount, DisplayName(name));
+  Cb_instrume->setCurrentIndex(shared.InstrumentCount);
+  InstrumentTable& table = shared.Instruments;
+  table.InstrumentName[row] = name;
+  table.InstrumentCdelt1[row] = cdelt1;
+  table.InstrumentCdelt2[row] = cdelt2;
+  table.InstrumentRotation[row] = rotation;
+  ++shared.InstrumentCount;
+  return true;
+}
