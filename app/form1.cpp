@@ -116,6 +116,7 @@ void Form1::ConnectHandlers() {
   // Direct connections: each handler runs inside the call that changed the value.
   connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
   connect(cmd_fitsauswahl, &QPushButton::clicked, this, &Form1::cmd_fitsauswahl_Click);
+  connect(cmd_start, &QPushButton::clicked, this, &Form1::cmd_start_Click);
   connect(chk_wcs, &QCheckBox::toggled, this, &Form1::chk_wcs_Click);
   connect(ob_flipNS, &QRadioButton::toggled, this, [this](bool selected) {
     if (selected) ob_flipNS_Click();

@@ -12,6 +12,7 @@
 #include "app/log_file.h"
 #include "app/shared_state.h"
 #include "fits/header_reader.h"
+#include "fits/save_result.h"
 
 class QCheckBox;
 class QComboBox;
@@ -72,6 +73,9 @@ class Form1 : public QWidget, public fits::ReaderWindow {
 
   void Form_Load();
   void cmd_fitsauswahl_Click();
+  void cmd_start_Click();
+  void SaveHeaderOnly();
+  void SaveWithPixelData();
   void Timer1_Timer();
   // Lets the window repaint before a long step: waits for one tick of Timer1,
   // or less when FatalError is or becomes set.
@@ -119,4 +123,12 @@ class Form1 : public QWidget, public fits::ReaderWindow {
   bool MirrorCrpix2();
   // Takes a finished header read into the shared state and the status line.
   void TakeReadResult(const fits::HeaderReadResult& result, bool logCreated);
+  // False, with a status text, when nothing may be saved now.
+  bool SaveAllowed();
+  // Asks for the output name when "speichern unter" is checked; false on cancel.
+  bool ChooseOutputFile();
+  // Composes the header for the chosen option, logs it and keeps what the
+  // composer changed; the header's bytes.
+  std::string WriteHeader();
+  void ReportSave(const fits::SaveResult& result);
 };

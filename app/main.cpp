@@ -2,8 +2,10 @@
 
 #include "app/form1.h"
 #include "app/window_font.h"
+#include "fits/platform_file.h"
 
 int main(int argc, char* argv[]) {
+  fits::platform::IgnoreFileSizeSignal();
   QApplication application(argc, argv);
   ApplyWindowFont(application);
   Form1 window;

@@ -1,0 +1,164 @@
+// Saving: "fits speichern" writes the new header over the old one (in place
+// or in a copy), or rewrites the whole file with the image flipped.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/form1.h"
+#include "fits/fits_sizes.h"
+#include "fits/header_composer.h"
+#include "fits/header_rewrite.h"
+#include "fits/pixel_copy.h"
+#include "fits/read_status.h"
+
+namespace {
+
+constexpr const char* kFitsFilter = "Fits-Bilddateien (*.fit)|*.fit";
+constexpr int kRepaintPauseMs = 50;
+
+fits::HeaderPlan PlanFromSharedState(const SharedState& shared, int instrumentRow) {
+  fits::HeaderPlan plan;
+  plan.bitpix = shared.Bitpix;
+  plan.naxis1 = shared.Naxis1;
+  plan.naxis2 = shared.Naxis2;
+  plan.headerCardCount = shared.HeaderCardCount;
+  plan.hasWcs = shared.HasWcs;
+  plan.crval1 = shared.Crval1;
+  plan.crval2 = shared.Crval2;
+  plan.crpix1 = shared.Crpix1;
+  plan.crpix2 = shared.Crpix2;
+  plan.cdelt1 = shared.Cdelt1;
+  plan.cdelt2 = shared.Cdelt2;
+  plan.crota1 = shared.Crota1;
+  plan.crota2 = shared.Crota2;
+  if (instrumentRow >= 0) {
+    const auto row = static_cast<std::size_t>(instrumentRow);
+    const InstrumentTable& table = shared.Instruments;
+    plan.instrument = fits::InstrumentRow{table.InstrumentName[row], table.InstrumentCdelt1[row],
+                                          table.InstrumentCdelt2[row], table.InstrumentRotation[row]};
+  }
+  plan.keepLines = std::span(shared.KeepLines.data(), static_cast<std::size_t>(shared.KeepLineCount));
+  return plan;
+}
+
+}  // namespace
+
+void Form1::cmd_start_Click() {
+  shared.ReadStatus = 0;
+  if (ob_flipNS->isChecked()) {
+    SaveWithPixelData();
+  } else {
+    SaveHeaderOnly();
+  }
+}
+
+bool Form1::SaveAllowed() {
+  if (shared.FatalError || shared.InputFileName.empty() || shared.HeaderCardCount == 0 ||
+      fits::BytesPerElement(shared.Bitpix) == 0) {
+    SetStatus("Error: keine gültige Fitsdatei gelesen, nichts gespeichert");
+    return false;
+  }
+  if (chk_wcs->isChecked() && SelectedInstrumentRow() < 0) {
+    SetStatus("Error: kein Instrument ausgewählt, nichts gespeichert");
+    logFile.WriteLine("Error: kein Instrument aus der Liste ausgewählt, Speichern abgelehnt");
+    return false;
+  }
+  return true;
+}
+
+bool Form1::ChooseOutputFile() {
+  shared.OutputFileName = shared.InputFileName;
+  if (!Chk_speichernunter->isChecked()) return true;
+  CommonDialog1.DialogTitle = "fits-File zum speichern auswählen";
+  CommonDialog1.FileName = shared.InputFileName;
+  CommonDialog1.Filter = kFitsFilter;
+  if (!CommonDialog1.ShowOpen(this)) return false;
+  shared.OutputFileName = CommonDialog1.FileName;
+  return true;
+}
+
+std::string Form1::WriteHeader() {
+  fits::HeaderPlan plan = PlanFromSharedState(shared, SelectedInstrumentRow());
+  plan.writeWcs = chk_wcs->isChecked();
+  plan.flip = ob_flipNS->isChecked();
+  plan.fitOldHeader = ob_NurHeader->isChecked();
+  const fits::ComposedHeader header = fits::ComposeHeader(plan);
+  for (const std::string& line : header.logLines) logFile.WriteLine(line);
+  shared.Cdelt1 = header.cdelt1;
+  shared.Cdelt2 = header.cdelt2;
+  shared.Crota1 = header.crota1;
+  shared.Crota2 = header.crota2;
+  if (header.cut) shared.ReadStatus = static_cast<std::int16_t>(fits::ReadCode::HeaderCut);
+  return header.bytes;
+}
+
+void Form1::ReportSave(const fits::SaveResult& result) {
+  if (!result.ok) {
+    logFile.WriteLine("Error: Speichern fehlgeschlagen: " + result.error);
+    SetStatus("FATAL: Speichern fehlgeschlagen, siehe logfile.txt");
+  } else if (shared.ReadStatus == static_cast<std::int16_t>(fits::ReadCode::HeaderCut)) {
+    SetStatus("Warnung: FITS-Header war zu lang, gekürzt");
+  } else {
+    SetStatus("FERTIG");
+  }
+}
+
+void Form1::SaveHeaderOnly() {
+  if (!SaveAllowed() || !ChooseOutputFile()) return;
+  inputFile.close();
+  cmd_fitsauswahl->setEnabled(false);
+  cmd_start->setEnabled(false);
+  for (QWidget* option :
+       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
+    option->setVisible(false);
+
+  logFile.WriteLine("**** FITS-fileheader von Output-Datei: " + shared.OutputFileName + " ****");
+  const std::string header = WriteHeader();
+  logFile.WriteLine("**** Ende des FITS-fileheaders der Output-Datei ****");
+  const std::int64_t oldHeaderBytes = std::int64_t{shared.HeaderCardCount} * 80;
+  const fits::SaveResult result =
+      fits::IsSameFile(shared.InputFileName, shared.OutputFileName)
+          ? fits::RewriteHeaderInPlace(shared.OutputFileName, header, oldHeaderBytes)
+          : fits::CopyWithNewHeader(shared.InputFileName, header, oldHeaderBytes, shared.OutputFileName);
+
+  cmd_fitsauswahl->setEnabled(true);
+  for (QWidget* option :
+       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
+    option->setVisible(true);
+  ReportSave(result);
+}
+
+void Form1::SaveWithPixelData() {
+  if (!SaveAllowed() || !ChooseOutputFile()) return;
+  SetStatus("BITTE WARTEN: lese Bilddaten");
+  cmd_fitsauswahl->setEnabled(false);
+  cmd_start->setEnabled(false);
+  for (QWidget* option :
+       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
+    option->setVisible(false);
+  HideWcsGroup();
+  Image1->setVisible(true);
+  OneTickPause(kRepaintPauseMs);
+
+  inputFile.close();
+  SetStatus("BITTE WARTEN: schreibe Bilddaten");
+  logFile.WriteLine("**** FITS-fileheader von Output-Datei: " + shared.OutputFileName + " ****");
+  const std::string header = WriteHeader();
+  logFile.WriteLine("**** Ende des FITS-fileheaders der Output-Datei ****");
+  OneTickPause(kRepaintPauseMs);
+  const fits::ImageLayout layout{shared.Bitpix, shared.Naxis1, shared.Naxis2,
+                                 std::int64_t{shared.HeaderCardCount} * 80};
+  const fits::SaveResult result =
+      fits::WriteFlippedImage(shared.InputFileName, layout, header, shared.OutputFileName);
+
+  cmd_fitsauswahl->setEnabled(true);
+  for (QWidget* option :
+       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
+    option->setVisible(true);
+  Image1->setVisible(false);
+  ShowWcsGroup();
+  ReportSave(result);
+}

@@ -1,0 +1,25 @@
+#include "fits/file_replace.h"
+
+#include <filesystem>
+
+namespace fits {
+
+SaveResult ReplaceFile(const std::string& target, const std::string& permissionsFrom,
+                       const std::function<bool(const platform::File&, std::string&)>& writeBody) {
+  SaveResult result;
+  std::string tempPath;
+  platform::File temp = platform::CreateTempBeside(target, tempPath, result.error);
+  if (!temp.IsOpen()) return result;
+  const bool written = writeBody(temp, result.error) &&
+                       platform::CopyPermissions(permissionsFrom, temp, result.error) &&
+                       platform::Sync(temp, result.error);
+  if (!temp.Close(result.error) || !written || !platform::RenameOver(tempPath, target, result.error)) {
+    platform::Remove(tempPath);
+    return result;
+  }
+  platform::SyncDirectoryOf(target);
+  result.ok = true;
+  return result;
+}
+
+}  // namespace fits

@@ -1,0 +1,68 @@
+// Composes the output header: the basic cards, the WCS block, the carried-over
+// lines, END and blank fill, in whole 2880-byte records, with one log line per
+// card. Pure: the caller writes the bytes and the log.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fits {
+
+struct InstrumentRow {
+  std::string name;  // bytes, written as the TELESCOP value
+  float cdelt1 = 0.0f;
+  float cdelt2 = 0.0f;
+  float rotation = 0.0f;
+};
+
+struct HeaderPlan {
+  std::int16_t bitpix = 0;
+  std::int16_t naxis1 = 0;
+  std::int16_t naxis2 = 0;
+  bool writeWcs = false;      // "Add WCS-Info" checked
+  bool flip = false;          // the rows are written in reverse order
+  bool fitOldHeader = false;  // header-only rewrite: the header keeps its old size
+  std::int16_t headerCardCount = 0;
+  bool hasWcs = false;  // scale and rotation come from the input, not the instrument
+  float crval1 = 0.0f;
+  float crval2 = 0.0f;
+  std::int16_t crpix1 = 0;
+  std::int16_t crpix2 = 0;
+  float cdelt1 = 0.0f;
+  float cdelt2 = 0.0f;
+  float crota1 = 0.0f;
+  float crota2 = 0.0f;
+  std::optional<InstrumentRow> instrument;  // the selected row; needed with writeWcs
+  std::span<const std::string> keepLines;
+};
+
+struct ComposedHeader {
+  std::string bytes;                  // whole records
+  std::vector<std::string> logLines;  // cards as composed, and the warnings, in order
+  bool cut = false;                   // carried-over lines were left out to fit
+  std::int32_t cardCount = 0;         // composed cards and END
+  // The scale and rotation written, which the caller keeps.
+  float cdelt1 = 0.0f;
+  float cdelt2 = 0.0f;
+  float crota1 = 0.0f;
+  float crota2 = 0.0f;
+};
+
+// Appends the text as one 80-byte card, blank-filled or cut, and counts it.
+void WriteCard(std::string& header, std::string_view text, std::int32_t& cardCount);
+
+// The TELESCOP card: quotes in the name doubled, the name cut so that the
+// closing quote stays within column 80.
+std::string TelescopeCard(std::string_view name);
+
+// "CRPIX2  =" and the value text, with a blank after "=" for a negative
+// value so that the column after "=" stays blank.
+std::string ValueCard(std::string_view keywordAndEquals, std::string_view valueText);
+
+ComposedHeader ComposeHeader(const HeaderPlan& plan);
+
+}  // namespace fits

@@ -1,0 +1,50 @@
+#include "fits/header_rewrite.h"
+
+#include <filesystem>
+
+#include "fits/file_replace.h"
+#include "fits/platform_file.h"
+
+namespace fits {
+namespace {
+
+bool SizeKeepsDataOffset(std::string_view header, std::int64_t oldHeaderBytes, SaveResult& result) {
+  if (static_cast<std::int64_t>(header.size()) == oldHeaderBytes) return true;
+  result.error = "neuer Header hat " + std::to_string(header.size()) + " statt " +
+                 std::to_string(oldHeaderBytes) + " Bytes, nichts geschrieben";
+  return false;
+}
+
+}  // namespace
+
+SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header,
+                                std::int64_t oldHeaderBytes) {
+  SaveResult result;
+  if (!SizeKeepsDataOffset(header, oldHeaderBytes, result)) return result;
+  platform::File file = platform::OpenForUpdate(path, result.error);
+  result.ok = file.IsOpen() && WriteAt(file, header, 0, result.error) && Sync(file, result.error) &&
+              file.Close(result.error);
+  return result;
+}
+
+SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, std::int64_t oldHeaderBytes,
+                             const std::string& target) {
+  SaveResult result;
+  if (!SizeKeepsDataOffset(header, oldHeaderBytes, result)) return result;
+  platform::File source = platform::OpenForReading(input, result.error);
+  std::int64_t size = 0;
+  if (!source.IsOpen() || !FileSize(source, size, result.error)) return result;
+  std::error_code exists;
+  const std::string& permissionsFrom = std::filesystem::exists(target, exists) ? target : input;
+  return ReplaceFile(target, permissionsFrom, [&](const platform::File& output, std::string& error) {
+    return Write(output, header, error) &&
+           CopyRange(source, oldHeaderBytes, size - oldHeaderBytes, output, error);
+  });
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error);
+}
+
+}  // namespace fits
