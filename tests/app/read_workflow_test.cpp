@@ -13,47 +13,17 @@
 
 #include "app/form1.h"
 #include "fits_test_files.h"
+#include "window_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using fits_test::Header;
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using app_test::Slurp;
 
-// Each test works in a directory of its own, which is the start-up directory
-// (velorin.ini) and the current one (logfile.txt).
-class ReadWorkflow : public testing::Test {
+class ReadWorkflow : public app_test::WindowTest {
  protected:
-  fs::path dir;
-  fs::path previous;
-  std::unique_ptr<Form1> form;
-
-  void SetUp() override {
-    previous = fs::current_path();
-    dir = fs::temp_directory_path() /
-          ("velorin_read_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
-    Write("velorin.ini",
-          "[instruments]\n'Refraktor 80' 0.000417 0.000417 0\n[addheaderlines]\n"
-          "OBSERVER= 'Velorin'\n[removeheaderlines]\nSWCREATE\n[end]\n");
-    form = std::make_unique<Form1>();
-  }
-  void TearDown() override {
-    form.reset();
-    fs::current_path(previous);
-    fs::remove_all(dir);
-  }
-  void Write(const fs::path& name, const std::string& bytes) {
-    std::ofstream(dir / name, std::ios::binary) << bytes;
-  }
   // Reads the file through the dialog as a person would: a click on "fits lesen".
   void ReadFile(const std::string& path) {
     form->CommonDialog1.answer = [path](const CommonDialog& dialog) {
@@ -63,7 +33,6 @@ class ReadWorkflow : public testing::Test {
     };
     QTest::mouseClick(form->cmd_fitsauswahl, Qt::LeftButton);
   }
-  std::string Status() const { return form->tb_statusline->text().toStdString(); }
 };
 
 std::string PlainImage() {
@@ -102,7 +71,7 @@ TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {
   ASSERT_EQ(form->shared.KeepLineCount, 2);
   EXPECT_EQ(form->shared.KeepLines[0], "OBSERVER= 'Velorin'");  // added lines come first
   EXPECT_EQ(form->shared.KeepLines[1], fits_test::Card("OBJECT  = 'M 35'"));
-  EXPECT_EQ(form->Cb_instrume->count(), 1);
+  EXPECT_EQ(form->Cb_instrume->count(), 2);
   EXPECT_EQ(form->inputFile.tellg(), 2880);  // open at the first data byte
   for (QWidget* control : form->WcsGroup()) EXPECT_TRUE(control->isEnabled());
 
@@ -140,17 +109,17 @@ TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
   EXPECT_EQ(form->shared.Crval1, static_cast<float>(15.0 * static_cast<double>(5.57554f)));
   EXPECT_EQ(form->shared.Crval2, -5.39111f);
   EXPECT_EQ(form->shared.Crpix2, 2);
-  ASSERT_EQ(form->Cb_instrume->count(), 2);
-  EXPECT_EQ(form->Cb_instrume->itemText(1), "C14");
-  EXPECT_EQ(form->SelectedInstrumentRow(), 1);
-  EXPECT_EQ(form->shared.Instruments.InstrumentCdelt1[1], -0.0002f);
+  ASSERT_EQ(form->Cb_instrume->count(), 3);
+  EXPECT_EQ(form->Cb_instrume->itemText(2), "C14");
+  EXPECT_EQ(form->SelectedInstrumentRow(), 2);
+  EXPECT_EQ(form->shared.Instruments.InstrumentCdelt1[2], -0.0002f);
 
   // A second file with WCS adds a second row; its log starts afresh.
   Write("second.fit", WcsImage("OBJECT  = 'x'"));
   ReadFile((dir / "second.fit").string());
-  ASSERT_EQ(form->Cb_instrume->count(), 3);
-  EXPECT_EQ(form->Cb_instrume->itemText(2), "-.0002/ .0002");
-  EXPECT_EQ(form->SelectedInstrumentRow(), 2);
+  ASSERT_EQ(form->Cb_instrume->count(), 4);
+  EXPECT_EQ(form->Cb_instrume->itemText(3), "-.0002/ .0002");
+  EXPECT_EQ(form->SelectedInstrumentRow(), 3);
   EXPECT_EQ(Slurp(dir / "logfile.txt")
                 .find("**** FITS-fileheader von Input-Datei " + (dir / "second.fit").string()),
             0u);

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "fits_test_files.h"
+#include "fits_tools.h"
+#include "window_fixture.h"
+
+namespace {
+
+using app_test::AstropyProblems;
+using app_test::FitsverifyProblems;
+using app_test::Slurp;
+using fits_test::Card;
+
+// A 5 x 4 BITPIX 16 image without WCS, each data byte telling its position;
+// headerRecords > 1 pads the old header with cards that velorin.ini removes.
+std::string Image(int headerRecords = 1) {
+  std::string header;
+  for (const char* c : {"SIMPLE  =                    T", "BITPIX  =                   16",
+                        "NAXIS   =                    2", "NAXIS1  =                    5",
+                        "NAXIS2  =                    4", "OBJECT  = 'M 35'", "SWCREATE= 'Capture'"})
+    header += Card(c);
+  while (header.size() < static_cast<std::size_t>(headerRecords - 1) * 2880 + 80)
+    header += Card("SWCREATE= 'old'");
+  header += Card("END");
+  header.resize(static_cast<std::size_t>(headerRecords) * 2880, ' ');
+  std::string data;
+  for (int i = 0; i < 40; ++i) data.push_back(static_cast<char>(i + 1));
+  return header + data + std::string(2880 - 40, '\0');
+}
+
+class SaveWorkflow : public app_test::WindowTest {
+ protected:
+  void Type(QLineEdit* field, const char* text) {
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+  }
+  // Read, check "Add WCS-Info", type the position, pick the second instrument.
+  void ReadAndEnterWcs(const std::string& name) {
+    ReadFile(Path(name));
+    ASSERT_TRUE(form->cmd_start->isEnabled()) << Status();
+    QTest::mouseClick(form->chk_wcs, Qt::LeftButton, {}, QPoint(5, 8));
+    ASSERT_TRUE(form->chk_wcs->isChecked());
+    Type(form->tb_r_HH, "6");
+    Type(form->tb_r_MM, "8");
+    Type(form->tb_r_SS, "54");
+    Type(form->tb_d, "24.33");
+    Type(form->tb_x, "3");
+    Type(form->tb_y, "2");
+    form->Cb_instrume->setCurrentIndex(1);
+  }
+  void Save() { QTest::mouseClick(form->cmd_start, Qt::LeftButton); }
+  void ExpectUnlocked() {
+    EXPECT_FALSE(form->cmd_start->isEnabled());
+    EXPECT_TRUE(form->cmd_fitsauswahl->isEnabled());
+    for (QWidget* option : std::initializer_list<QWidget*>{form->ob_flipNS, form->ob_NurHeader,
+                                                           form->Chk_speichernunter, form->chk_wcs})
+      EXPECT_FALSE(option->isHidden());
+  }
+  // RA 6h 8m 54s = 92.225 degrees.
+  std::string Expect(const std::string& path, int crpix2, const std::string& extra = "") {
+    return R"({"path": ")" + path + R"(", "crpix": [3, )" + std::to_string(crpix2) +
+           R"(], "crval": [92.225, 24.33])" + extra + "}";
+  }
+};
+
+TEST_F(SaveWorkflow, HeaderOnlyInPlaceKeepsEveryDataByte) {
+  Write("m35.fit", Image());
+  ReadAndEnterWcs("m35.fit");
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  ExpectUnlocked();
+  const std::string saved = Slurp(Path("m35.fit"));
+  ASSERT_EQ(saved.size(), Image().size());
+  EXPECT_EQ(saved.substr(2880), Image().substr(2880));
+  EXPECT_EQ(saved.substr(6 * 80, 80), Card("TELESCOP= 'C14 Hyperstar'"));
+  EXPECT_EQ(FitsverifyProblems(Path("m35.fit")), "");
+  EXPECT_EQ(AstropyProblems(Expect(Path("m35.fit"), 2, R"(, "cdelt": [-0.000355, 0.000355])")), "");
+
+  const std::string log = Slurp(Path("logfile.txt"));
+  const std::string opening = "**** FITS-fileheader von Output-Datei: " + Path("m35.fit") + " ****\r\n";
+  ASSERT_NE(log.find(opening), std::string::npos);
+  EXPECT_NE(log.find(opening + "SIMPLE  =                    T /written by Velorin\r\n"), std::string::npos);
+  EXPECT_NE(log.find("CROTA2  =  12.500000000 /\r\nOBSERVER= 'Velorin'\r\n"), std::string::npos);
+  EXPECT_TRUE(log.ends_with("END      \r\n**** Ende des FITS-fileheaders der Output-Datei ****\r\n"));
+}
+
+TEST_F(SaveWorkflow, HeaderOnlyIntoANewFileLeavesTheInput) {
+  Write("m35.fit", Image());
+  ReadAndEnterWcs("m35.fit");
+  form->Chk_speichernunter->setChecked(true);
+  form->CommonDialog1.answer = [this](const CommonDialog& dialog) {
+    EXPECT_EQ(dialog.DialogTitle, "fits-File zum speichern auswählen");
+    EXPECT_EQ(dialog.FileName, Path("m35.fit"));
+    return std::optional<std::string>(Path("m35_wcs.fit"));
+  };
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  EXPECT_EQ(Slurp(Path("m35.fit")), Image());
+  EXPECT_EQ(Slurp(Path("m35_wcs.fit")).substr(2880), Image().substr(2880));
+  EXPECT_EQ(AstropyProblems(Expect(Path("m35_wcs.fit"), 2)), "");
+}
+
+TEST_F(SaveWorkflow, SameFileUnderAnotherNameIsRewrittenInPlace) {
+  Write("m35.fit", Image());
+  std::filesystem::create_symlink(Path("m35.fit"), Path("link.fit"));
+  ReadAndEnterWcs("m35.fit");
+  form->Chk_speichernunter->setChecked(true);
+  AnswerDialog((dir / "." / "link.fit").string());
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.fit")));  // not replaced by a copy
+  EXPECT_EQ(AstropyProblems(Expect(Path("m35.fit"), 2)), "");
+}
+
+TEST_F(SaveWorkflow, CancelledSaveDialogChangesNothing) {
+  Write("m35.fit", Image());
+  ReadAndEnterWcs("m35.fit");
+  form->Chk_speichernunter->setChecked(true);
+  for (QRadioButton* option : {form->ob_NurHeader, form->ob_flipNS}) {
+    option->setChecked(true);
+    AnswerDialog("");
+    Save();
+    EXPECT_EQ(Slurp(Path("m35.fit")), Image());
+    EXPECT_TRUE(form->cmd_start->isEnabled());
+    EXPECT_TRUE(form->cmd_fitsauswahl->isEnabled());
+    EXPECT_FALSE(form->ob_flipNS->isHidden());
+    EXPECT_FALSE(form->tb_x->isHidden());
+  }
+}
+
+TEST_F(SaveWorkflow, FlipRewritesRowsInReverseOrder) {
+  Write("m35.fit", Image());
+  ReadAndEnterWcs("m35.fit");
+  QTest::mouseClick(form->ob_flipNS, Qt::LeftButton, {}, QPoint(5, 6));
+  ASSERT_EQ(form->tb_y->text(), " 2");  // 4 - 2
+  Type(form->tb_y, "6");                // beyond the image after the flip
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  ExpectUnlocked();
+  EXPECT_TRUE(form->Image1->isHidden());
+  EXPECT_FALSE(form->tb_x->isHidden());
+  EXPECT_EQ(form->shared.Cdelt2, -0.000355f);
+  const std::string saved = Slurp(Path("m35.fit"));
+  ASSERT_EQ(saved.size(), 5760u);
+  const std::string data = Image().substr(2880, 40);
+  for (int row = 0; row < 4; ++row)
+    EXPECT_EQ(saved.substr(2880 + row * 10, 10), data.substr((3 - row) * 10, 10));
+  EXPECT_EQ(saved.substr(2920), std::string(2840, '\0'));
+  EXPECT_NE(saved.find(Card("CRPIX2  = 6 /").substr(0, 20)), std::string::npos) << saved.substr(0, 1600);
+  EXPECT_EQ(FitsverifyProblems(Path("m35.fit")), "");
+  EXPECT_EQ(AstropyProblems(Expect(Path("m35.fit"), 6, R"(, "cdelt": [-0.000355, -0.000355])")), "");
+}
+
+TEST_F(SaveWorkflow, NegativeReferencePixelReachesTheWcs) {
+  Write("m35.fit", Image());
+  ReadAndEnterWcs("m35.fit");
+  Type(form->tb_y, "54");
+  QTest::mouseClick(form->ob_flipNS, Qt::LeftButton, {}, QPoint(5, 6));
+  ASSERT_EQ(form->tb_y->text(), "-50");
+  Save();
+  EXPECT_EQ(Slurp(Path("m35.fit")).substr(15 * 80, 80), Card("CRPIX2  = -50 /"));
+  EXPECT_EQ(FitsverifyProblems(Path("m35.fit")), "");
+  EXPECT_EQ(AstropyProblems(Expect(Path("m35.fit"), -50)), "");
+}
+
+TEST_F(SaveWorkflow, LongerOldHeaderKeepsTheDataOffset) {
+  Write("long.fit", Image(3));
+  ReadAndEnterWcs("long.fit");
+  ASSERT_EQ(form->shared.HeaderCardCount, 108);
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  const std::string saved = Slurp(Path("long.fit"));
+  ASSERT_EQ(saved.size(), Image(3).size());
+  EXPECT_EQ(saved.substr(3 * 2880), Image(3).substr(3 * 2880));
+  EXPECT_EQ(FitsverifyProblems(Path("long.fit")), "");
+  EXPECT_EQ(AstropyProblems(Expect(Path("long.fit"), 2)), "");
+}
+
+TEST_F(SaveWorkflow, HeaderThatDoesNotFitIsCutWithWarning) {
+  std::string header;
+  for (const char* c :
+       {"SIMPLE  =                    T", "BITPIX  =                    8", "NAXIS   =                    2",
+        "NAXIS1  =                    4", "NAXIS2  =                    2"})
+    header += Card(c);
+  for (int i = 0; i < 30; ++i) header += Card("HISTORY step " + std::to_string(i));
+  header += Card("END");
+  Write("full.fit", header + std::string(8, 'd') + std::string(2872, '\0'));
+  ReadAndEnterWcs("full.fit");
+  Save();
+  EXPECT_EQ(Status(), "Warnung: FITS-Header war zu lang, gekürzt");
+  EXPECT_EQ(Slurp(Path("full.fit")).size(), 5760u);
+  EXPECT_EQ(FitsverifyProblems(Path("full.fit")), "");
+  EXPECT_NE(
+      Slurp(Path("logfile.txt")).find("Fatal: neuer FITS-Header zu lang, musste abgeschnitten werden \r\n"),
+      std::string::npos);
+}
+
+TEST_F(SaveWorkflow, RefusedWithoutASelectedInstrument) {
+  Write("m35.fit", Image());
+  ReadAndEnterWcs("m35.fit");
+  form->Cb_instrume->setEditText("meine Kamera");
+  Save();
+  EXPECT_EQ(Status(), "Error: kein Instrument ausgewählt, nichts gespeichert");
+  EXPECT_EQ(Slurp(Path("m35.fit")), Image());
+  EXPECT_TRUE(form->cmd_start->isEnabled());  // pick an instrument and save again
+}
+
+TEST_F(SaveWorkflow, FailedRewriteReportsAndUnlocks) {
+  Write("m35.fit", Image());
+  ReadAndEnterWcs("m35.fit");
+  form->ob_flipNS->setChecked(true);
+  form->Chk_speichernunter->setChecked(true);
+  AnswerDialog(Path("no/such/dir/out.fit"));
+  Save();
+  EXPECT_EQ(Status(), "FATAL: Speichern fehlgeschlagen, siehe logfile.txt");
+  ExpectUnlocked();
+  EXPECT_EQ(Slurp(Path("m35.fit")), Image());
+  EXPECT_NE(Slurp(Path("logfile.txt")).find("Error: Speichern fehlgeschlagen: "), std::string::npos);
+}
+
+TEST_F(SaveWorkflow, WithoutWcsOnlyTheBasicCardsAreNew) {
+  Write("m35.fit", Image());
+  ReadFile(Path("m35.fit"));
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  const std::string saved = Slurp(Path("m35.fit"));
+  EXPECT_EQ(saved.substr(0, 80), Card("SIMPLE  =                    T /written by Velorin"));
+  EXPECT_EQ(saved.substr(5 * 80, 80), Card("OBSERVER= 'Velorin'"));
+  EXPECT_EQ(saved.substr(6 * 80, 80), Card("OBJECT  = 'M 35'"));
+  EXPECT_EQ(saved.substr(7 * 80, 80), Card("END"));
+  EXPECT_EQ(FitsverifyProblems(Path("m35.fit")), "");
+}
+
+}  // namespace
