@@ -241,3 +241,71 @@ TEST_F(SaveWorkflow, WithoutWcsOnlyTheBasicCardsAreNew) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plate-solved image: CD matrix (1.2 arc-seconds, 35 degrees), SIP terms.
+std::string PlateSolved() {
+  std::string header;
+  for (const char* c : {"SIMPLE  =                    T",
+                        "BITPIX  =                  -32",
+                        "NAXIS   =                    2",
+                        "NAXIS1  =                    6",
+                        "NAXIS2  =                    4",
+                        "CTYPE1  = 'RA---TAN-SIP'",
+                        "CTYPE2  = 'DEC--TAN-SIP'",
+                        "CRVAL1  =        83.8221000000",
+                        "CRVAL2  =        -5.3911000000",
+                        "CRPIX1  =                    3",
+                        "CRPIX2  =                    2",
+                        "CD1_1   = -2.7307193708478E-04",
+                        "CD1_2   = -1.9120804880305E-04",
+                        "CD2_1   = -1.9120804880305E-04",
+                        "CD2_2   =  2.7307193708478E-04",
+                        "A_ORDER =                    2",
+                        "A_0_2   =          1.23456E-06",
+                        "B_ORDER =                    2",
+                        "B_2_0   =         -2.34567E-06",
+                        "CUNIT1  = 'deg     '",
+                        "CUNIT2  = 'deg     '",
+                        "EQUINOX =               2000.0",
+                        "CTYPE1A = 'RA---TAN'",
+                        "TELESCOP= 'Newton 8'",
+                        "END"})
+    header += Card(c);
+  header.resize(2880, ' ');
+  return header + std::string(96, '\x3f') + std::string(2880 - 96, '\0');
+}
+
+TEST_F(SaveWorkflow, MatrixWcsIsCarriedAsScaleAndRotation) {
+  Write("solved.fit", PlateSolved());
+  Write("original.fit", PlateSolved());
+  ReadFile(Path("solved.fit"));
+  ASSERT_TRUE(form->cmd_start->isEnabled());
+  EXPECT_TRUE(form->chk_wcs->isChecked());
+  EXPECT_EQ(form->Cb_instrume->currentText(), "Newton 8");
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  const std::string saved = Slurp(Path("solved.fit"));
+  for (const char* dropped : {"CD1_1", "A_ORDER", "A_0_2", "B_2_0", "CUNIT1", "TAN-SIP"})
+    EXPECT_EQ(saved.substr(0, 2880).find(dropped), std::string::npos) << dropped;
+  EXPECT_NE(saved.find("CTYPE1A = 'RA---TAN'"), std::string::npos);
+  EXPECT_EQ(FitsverifyProblems(Path("solved.fit")), "");
+  const std::string like = R"(, "like": ")" + Path("original.fit") + R"(")";
+  EXPECT_EQ(AstropyProblems(R"({"path": ")" + Path("solved.fit") +
+                            R"(", "crpix": [3, 2], "crval": [83.8221, -5.3911])" + like + "}"),
+            "");
+
+  Write("solved.fit", PlateSolved());
+  ReadFile(Path("solved.fit"));
+  form->ob_flipNS->setChecked(true);
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  EXPECT_EQ(FitsverifyProblems(Path("solved.fit")), "");
+  const std::string mirror = R"(, "mirror_of": ")" + Path("original.fit") + R"(")";
+  EXPECT_EQ(AstropyProblems(R"({"path": ")" + Path("solved.fit") +
+                            R"(", "crpix": [3, 2], "crval": [83.8221, -5.3911])" + mirror + "}"),
+            "");
+}
+
+}  // namespace

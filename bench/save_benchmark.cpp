@@ -1,0 +1,171 @@
+// How fast the two save paths are, each against a plain copy of the same file
+// measured in the same run: the full rewrite of a 512 MiB BITPIX 16 image
+// against copy_file plus fsync, and the in-place header rewrite of a 1 GiB
+// image against copying that file. Each case checks what it wrote. The last
+// lines printed are the ratios.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fits/fits_sizes.h"
+#include "fits/header_rewrite.h"
+#include "fits/pixel_copy.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kDir = fs::temp_directory_path() / "velorin_bench";
+constexpr std::int16_t kSide512 = 16384;                     // 16384 x 16384 x 2 bytes = 512 MiB
+constexpr std::int16_t kWidth1G = 16384, kHeight1G = 32767;  // about 1 GiB
+
+std::string HeaderRecord() {
+  std::string header(fits::kRecordBytes, ' ');
+  header.replace(0, 30, "SIMPLE  =                    T");
+  header.replace(80, 3, "END");
+  return header;
+}
+
+// An image whose row r is filled with the 16-bit value r.
+std::string MakeImage(const std::string& name, std::int16_t width, std::int16_t height) {
+  const std::string path = (kDir / name).string();
+  const std::int64_t data = std::int64_t{width} * height * 2;
+  if (fs::exists(path) && static_cast<std::int64_t>(fs::file_size(path)) ==
+                              static_cast<std::int64_t>(fits::kRecordBytes) + data + fits::FillBytes(data))
+    return path;
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << HeaderRecord();
+  std::string row(static_cast<std::size_t>(width) * 2, '\0');
+  for (std::int16_t r = 0; r < height; ++r) {
+    for (std::size_t i = 0; i < row.size(); i += 2) {
+      row[i] = static_cast<char>(r >> 8);
+      row[i + 1] = static_cast<char>(r & 0xFF);
+    }
+    file.write(row.data(), static_cast<std::streamsize>(row.size()));
+  }
+  file << std::string(static_cast<std::size_t>(fits::FillBytes(data)), '\0');
+  return path;
+}
+
+std::int16_t RowValueAt(const std::string& path, std::int64_t offset) {
+  std::ifstream file(path, std::ios::binary);
+  file.seekg(offset);
+  unsigned char bytes[2] = {};
+  file.read(reinterpret_cast<char*>(bytes), 2);
+  return static_cast<std::int16_t>(bytes[0] << 8 | bytes[1]);
+}
+
+void WarmCache(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<char> buffer(8 << 20);
+  while (file.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || file.gcount() > 0) {
+  }
+}
+
+void CopyAndSync(const std::string& from, const std::string& to) {
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+  const int fd = ::open(to.c_str(), O_WRONLY);
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void BM_CopyAndSync512MiB(benchmark::State& state) {
+  const std::string in = MakeImage("in512.fit", kSide512, kSide512);
+  const std::string out = (kDir / "copy512.fit").string();
+  WarmCache(in);
+  for (auto _ : state) CopyAndSync(in, out);
+  if (fs::file_size(out) != fs::file_size(in)) state.SkipWithError("copy has the wrong size");
+}
+
+void BM_FullRewrite512MiB(benchmark::State& state) {
+  const std::string in = MakeImage("in512.fit", kSide512, kSide512);
+  const std::string out = (kDir / "flip512.fit").string();
+  const fits::ImageLayout layout{16, kSide512, kSide512, static_cast<std::int64_t>(fits::kRecordBytes)};
+  const std::string header = HeaderRecord();
+  WarmCache(in);
+  for (auto _ : state) {
+    const fits::SaveResult result = fits::WriteFlippedImage(in, layout, header, out);
+    if (!result.ok) state.SkipWithError(result.error.c_str());
+  }
+  // The first output row is the last input row, and the other way round.
+  const std::int64_t rowBytes = std::int64_t{kSide512} * 2;
+  if (RowValueAt(out, 2880) != kSide512 - 1 || RowValueAt(out, 2880 + rowBytes * (kSide512 - 1)) != 0)
+    state.SkipWithError("rows not reversed");
+}
+
+void BM_FullRewrite1GiBPeakMemory(benchmark::State& state) {
+  const std::string in = MakeImage("in1g.fit", kWidth1G, kHeight1G);
+  const std::string out = (kDir / "flip1g.fit").string();
+  const fits::ImageLayout layout{16, kWidth1G, kHeight1G, static_cast<std::int64_t>(fits::kRecordBytes)};
+  for (auto _ : state) {
+    if (!fits::WriteFlippedImage(in, layout, HeaderRecord(), out).ok) state.SkipWithError("rewrite failed");
+  }
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  fs::remove(out);
+}
+
+void BM_CopyAndSync1GiB(benchmark::State& state) {
+  const std::string in = MakeImage("in1g.fit", kWidth1G, kHeight1G);
+  const std::string out = (kDir / "copy1g.fit").string();
+  WarmCache(in);
+  for (auto _ : state) CopyAndSync(in, out);
+  fs::remove(out);
+}
+
+void BM_HeaderOnlyInPlace1GiB(benchmark::State& state) {
+  const std::string path = MakeImage("in1g.fit", kWidth1G, kHeight1G);
+  std::string header = HeaderRecord();
+  header.replace(160, 20, "OBJECT  = 'bench'   ");
+  for (auto _ : state) {
+    const fits::SaveResult result =
+        fits::RewriteHeaderInPlace(path, header, static_cast<std::int64_t>(fits::kRecordBytes));
+    if (!result.ok) state.SkipWithError(result.error.c_str());
+  }
+  if (RowValueAt(path, 2880 + 2 * std::int64_t{kWidth1G} * 7) != 7) state.SkipWithError("data moved");
+}
+
+BENCHMARK(BM_CopyAndSync512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_FullRewrite512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_CopyAndSync1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_HeaderOnlyInPlace1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+BENCHMARK(BM_FullRewrite1GiBPeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// Keeps each case's mean real time so the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> seconds;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fs::create_directories(kDir);
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  auto ratio = [&](const char* what, const char* base, const char* label) {
+    if (reporter.seconds.count(what) && reporter.seconds.count(base))
+      std::printf("%s: %.5f\n", label, reporter.seconds[what] / reporter.seconds[base]);
+  };
+  ratio("BM_FullRewrite512MiB/min_time:3.000/real_time", "BM_CopyAndSync512MiB/min_time:3.000/real_time",
+        "full rewrite / copy+fsync (512 MiB, limit 1.3)");
+  ratio("BM_HeaderOnlyInPlace1GiB/min_time:1.000/real_time", "BM_CopyAndSync1GiB/iterations:3/real_time",
+        "header-only in place / copy+fsync (1 GiB, limit 0.01)");
+  benchmark::Shutdown();
+  return 0;
+}
