@@ -11,7 +11,9 @@
 #include "app/common_dialog.h"
 #include "app/log_file.h"
 #include "app/shared_state.h"
+#include "fits/header_composer.h"
 #include "fits/header_reader.h"
+#include "fits/pixel_copy.h"
 #include "fits/save_result.h"
 
 class QCheckBox;
@@ -127,8 +129,14 @@ class Form1 : public QWidget, public fits::ReaderWindow {
   bool SaveAllowed();
   // Asks for the output name when "speichern unter" is checked; false on cancel.
   bool ChooseOutputFile();
-  // Composes the header for the chosen option, logs it and keeps what the
-  // composer changed; the header's bytes.
-  std::string WriteHeader();
+  // Composes the header for the chosen option and keeps what the composer
+  // changed in the shared state.
+  fits::ComposedHeader WriteHeader();
+  // The output header in the log, between its opening and closing lines,
+  // and which integrity cards were recomputed.
+  void LogOutputHeader(const fits::ComposedHeader& header, bool dataSumRecomputed);
   void ReportSave(const fits::SaveResult& result);
+  void SetSaveOptionsVisible(bool visible);
+  // Where the input's data lie, as the read found them.
+  fits::ImageLayout InputLayout() const;
 };

@@ -46,6 +46,11 @@ fits::HeaderPlan PlanFromSharedState(const SharedState& shared, int instrumentRo
 
 }  // namespace
 
+fits::ImageLayout Form1::InputLayout() const {
+  return {shared.Bitpix, shared.Naxis1, shared.Naxis2,
+          std::int64_t{shared.HeaderCardCount} * static_cast<std::int64_t>(fits::kCardBytes)};
+}
+
 void Form1::cmd_start_Click() {
   shared.ReadStatus = 0;
   if (ob_flipNS->isChecked()) {
@@ -80,19 +85,29 @@ bool Form1::ChooseOutputFile() {
   return true;
 }
 
-std::string Form1::WriteHeader() {
+fits::ComposedHeader Form1::WriteHeader() {
   fits::HeaderPlan plan = PlanFromSharedState(shared, SelectedInstrumentRow());
   plan.writeWcs = chk_wcs->isChecked();
   plan.flip = ob_flipNS->isChecked();
   plan.fitOldHeader = ob_NurHeader->isChecked();
-  const fits::ComposedHeader header = fits::ComposeHeader(plan);
-  for (const std::string& line : header.logLines) logFile.WriteLine(line);
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
   shared.Cdelt1 = header.cdelt1;
   shared.Cdelt2 = header.cdelt2;
   shared.Crota1 = header.crota1;
   shared.Crota2 = header.crota2;
   if (header.cut) shared.ReadStatus = static_cast<std::int16_t>(fits::ReadCode::HeaderCut);
-  return header.bytes;
+  return header;
+}
+
+void Form1::LogOutputHeader(const fits::ComposedHeader& header, bool dataSumRecomputed) {
+  logFile.WriteLine("**** FITS-fileheader von Output-Datei: " + shared.OutputFileName + " ****");
+  for (const std::string& line : header.logLines) logFile.WriteLine(line);
+  logFile.WriteLine("**** Ende des FITS-fileheaders der Output-Datei ****");
+  if (!header.integrity) return;
+  if (header.integrity->hasChecksum)
+    logFile.WriteLine("Warnung: CHECKSUM für den neuen Header neu berechnet");
+  if (header.integrity->hasDatasum && dataSumRecomputed)
+    logFile.WriteLine("Warnung: DATASUM für die gespeicherten Daten neu berechnet");
 }
 
 void Form1::ReportSave(const fits::SaveResult& result) {
@@ -106,28 +121,41 @@ void Form1::ReportSave(const fits::SaveResult& result) {
   }
 }
 
+void Form1::SetSaveOptionsVisible(bool visible) {
+  for (QWidget* option :
+       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
+    option->setVisible(visible);
+}
+
 void Form1::SaveHeaderOnly() {
   if (!SaveAllowed() || !ChooseOutputFile()) return;
   inputFile.close();
   cmd_fitsauswahl->setEnabled(false);
   cmd_start->setEnabled(false);
-  for (QWidget* option :
-       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
-    option->setVisible(false);
+  SetSaveOptionsVisible(false);
 
-  logFile.WriteLine("**** FITS-fileheader von Output-Datei: " + shared.OutputFileName + " ****");
-  const std::string header = WriteHeader();
-  logFile.WriteLine("**** Ende des FITS-fileheaders der Output-Datei ****");
-  const std::int64_t oldHeaderBytes = std::int64_t{shared.HeaderCardCount} * 80;
-  const fits::SaveResult result =
-      fits::IsSameFile(shared.InputFileName, shared.OutputFileName)
-          ? fits::RewriteHeaderInPlace(shared.OutputFileName, header, oldHeaderBytes)
-          : fits::CopyWithNewHeader(shared.InputFileName, header, oldHeaderBytes, shared.OutputFileName);
+  fits::ComposedHeader header = WriteHeader();
+  const fits::ImageLayout layout = InputLayout();
+  // The data stay as they are: a DATASUM of the input stands, and only
+  // without one are the data read to find it.
+  fits::SaveResult result{true, ""};
+  bool dataSumRecomputed = false;
+  if (header.integrity) {
+    std::uint32_t dataSum = header.integrity->inputDataSum.value_or(0);
+    dataSumRecomputed = !header.integrity->inputDataSum;
+    if (dataSumRecomputed)
+      result.ok = fits::PrimaryDataSum(shared.InputFileName, layout, dataSum, result.error);
+    fits::SealIntegrityCards(header, dataSum);
+  }
+  if (result.ok)
+    result = fits::IsSameFile(shared.InputFileName, shared.OutputFileName)
+                 ? fits::RewriteHeaderInPlace(shared.OutputFileName, header.bytes, layout.dataOffset)
+                 : fits::CopyWithNewHeader(shared.InputFileName, header.bytes, layout.dataOffset,
+                                           shared.OutputFileName);
+  LogOutputHeader(header, dataSumRecomputed);
 
   cmd_fitsauswahl->setEnabled(true);
-  for (QWidget* option :
-       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
-    option->setVisible(true);
+  SetSaveOptionsVisible(true);
   ReportSave(result);
 }
 
@@ -136,28 +164,27 @@ void Form1::SaveWithPixelData() {
   SetStatus("BITTE WARTEN: lese Bilddaten");
   cmd_fitsauswahl->setEnabled(false);
   cmd_start->setEnabled(false);
-  for (QWidget* option :
-       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
-    option->setVisible(false);
+  SetSaveOptionsVisible(false);
   HideWcsGroup();
   Image1->setVisible(true);
   OneTickPause(kRepaintPauseMs);
 
   inputFile.close();
   SetStatus("BITTE WARTEN: schreibe Bilddaten");
-  logFile.WriteLine("**** FITS-fileheader von Output-Datei: " + shared.OutputFileName + " ****");
-  const std::string header = WriteHeader();
-  logFile.WriteLine("**** Ende des FITS-fileheaders der Output-Datei ****");
+  fits::ComposedHeader header = WriteHeader();
   OneTickPause(kRepaintPauseMs);
-  const fits::ImageLayout layout{shared.Bitpix, shared.Naxis1, shared.Naxis2,
-                                 std::int64_t{shared.HeaderCardCount} * 80};
+  fits::HeaderForDataSum seal = nullptr;
+  if (header.integrity)
+    seal = [&header](std::uint32_t dataSum) {
+      fits::SealIntegrityCards(header, dataSum);
+      return header.bytes;
+    };
   const fits::SaveResult result =
-      fits::WriteFlippedImage(shared.InputFileName, layout, header, shared.OutputFileName);
+      fits::WriteFlippedImage(shared.InputFileName, InputLayout(), header.bytes, shared.OutputFileName, seal);
+  LogOutputHeader(header, true);
 
   cmd_fitsauswahl->setEnabled(true);
-  for (QWidget* option :
-       std::initializer_list<QWidget*>{ob_flipNS, ob_NurHeader, Chk_speichernunter, chk_wcs})
-    option->setVisible(true);
+  SetSaveOptionsVisible(true);
   Image1->setVisible(false);
   ShowWcsGroup();
   ReportSave(result);

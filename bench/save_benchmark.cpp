@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "fits/checksum.h"
 #include "fits/fits_sizes.h"
 #include "fits/header_rewrite.h"
 #include "fits/pixel_copy.h"
@@ -101,6 +102,35 @@ void BM_FullRewrite512MiB(benchmark::State& state) {
     state.SkipWithError("rows not reversed");
 }
 
+// The same rewrite for an input with CHECKSUM and DATASUM: the data are
+// summed as they stream out and the header is written again at the end.
+void BM_FullRewrite512MiBWithDatasum(benchmark::State& state) {
+  const std::string in = MakeImage("in512.fit", kSide512, kSide512);
+  const std::string out = (kDir / "flipsum512.fit").string();
+  const fits::ImageLayout layout{16, kSide512, kSide512, static_cast<std::int64_t>(fits::kRecordBytes)};
+  const std::string header = HeaderRecord();
+  std::uint32_t dataSum = 0;
+  const fits::HeaderForDataSum seal = [&](std::uint32_t sum) {
+    dataSum = sum;
+    return header;
+  };
+  WarmCache(in);
+  for (auto _ : state) {
+    if (!fits::WriteFlippedImage(in, layout, header, out, seal).ok) state.SkipWithError("rewrite failed");
+  }
+  // Row r holds the value r in every pixel; each row has 8192 words (r << 16 | r).
+  fits::OnesComplementSum expected;
+  for (std::int32_t r = 0; r < kSide512; ++r) {
+    const std::string word = {static_cast<char>(r >> 8), static_cast<char>(r), static_cast<char>(r >> 8),
+                              static_cast<char>(r)};
+    std::string row;
+    for (int i = 0; i < kSide512 / 2; ++i) row += word;
+    expected.Add(row);
+  }
+  if (dataSum != expected.Value()) state.SkipWithError("wrong data sum");
+  fs::remove(out);
+}
+
 void BM_FullRewrite1GiBPeakMemory(benchmark::State& state) {
   const std::string in = MakeImage("in1g.fit", kWidth1G, kHeight1G);
   const std::string out = (kDir / "flip1g.fit").string();
@@ -136,6 +166,7 @@ void BM_HeaderOnlyInPlace1GiB(benchmark::State& state) {
 
 BENCHMARK(BM_CopyAndSync512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_FullRewrite512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_FullRewrite512MiBWithDatasum)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_CopyAndSync1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_HeaderOnlyInPlace1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
 BENCHMARK(BM_FullRewrite1GiBPeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
@@ -164,6 +195,11 @@ int main(int argc, char** argv) {
   };
   ratio("BM_FullRewrite512MiB/min_time:3.000/real_time", "BM_CopyAndSync512MiB/min_time:3.000/real_time",
         "full rewrite / copy+fsync (512 MiB, limit 1.3)");
+  ratio("BM_FullRewrite512MiBWithDatasum/min_time:3.000/real_time",
+        "BM_FullRewrite512MiB/min_time:3.000/real_time", "full rewrite with DATASUM / without (512 MiB)");
+  ratio("BM_FullRewrite512MiBWithDatasum/min_time:3.000/real_time",
+        "BM_CopyAndSync512MiB/min_time:3.000/real_time",
+        "full rewrite with DATASUM / copy+fsync (512 MiB, limit 1.3)");
   ratio("BM_HeaderOnlyInPlace1GiB/min_time:1.000/real_time", "BM_CopyAndSync1GiB/iterations:3/real_time",
         "header-only in place / copy+fsync (1 GiB, limit 0.01)");
   benchmark::Shutdown();

@@ -1,6 +1,9 @@
 #include "fits/header_composer.h"
 
+#include <charconv>
+
 #include "coords/number_text.h"
+#include "fits/checksum.h"
 #include "fits/fits_sizes.h"
 #include "fits/velorin_identity.h"
 #include "fits/wcs_forms.h"
@@ -47,6 +50,48 @@ std::string AxisCard(const char* keywordAndEquals, std::int16_t length, const ch
 std::string HistoryCard() {
   return std::string("HISTORY  ") + "WCS inserted by VELORIN V" + coords::FormatNumberText(kVelorinVersion) +
          " , a product of " + kPublisherAddress;
+}
+
+constexpr std::string_view kZeroChecksum = "0000000000000000";
+
+// "KEYWORD= 'value'", blank-filled to column 30, then the comment.
+std::string StringCard(std::string_view keywordAndEquals, std::string_view value, std::string_view comment) {
+  std::string text = std::string(keywordAndEquals) + " '" + std::string(value) + "'";
+  if (!comment.empty()) {
+    if (text.size() < 30) text.resize(30, ' ');
+    text += " " + std::string(comment);
+  }
+  return text;
+}
+
+// The comment of a card with a string value: from the "/" after the value.
+std::string CommentOf(std::string_view card) {
+  std::size_t pos = card.find('\'', 10);
+  if (pos != std::string_view::npos) pos = card.find('\'', pos + 1);
+  pos = card.find('/', pos == std::string_view::npos ? 10 : pos);
+  if (pos == std::string_view::npos) return "";
+  std::string_view comment = card.substr(pos);
+  while (!comment.empty() && comment.back() == ' ') comment.remove_suffix(1);
+  return std::string(comment);
+}
+
+std::optional<std::uint32_t> StringValueNumber(std::string_view card) {
+  const std::size_t open = card.find('\'', 8);
+  const std::size_t close = open == std::string_view::npos ? open : card.find('\'', open + 1);
+  if (close == std::string_view::npos) return std::nullopt;
+  std::string_view digits = card.substr(open + 1, close - open - 1);
+  while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
+  while (!digits.empty() && digits.back() == ' ') digits.remove_suffix(1);
+  std::uint32_t value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) return std::nullopt;
+  return value;
+}
+
+bool HasKeyword(std::span<const std::string> lines, std::string_view keyword) {
+  for (const std::string& line : lines)
+    if (std::string_view(line).substr(0, kKeywordBytes) == keyword) return true;
+  return false;
 }
 
 }  // namespace
@@ -117,8 +162,36 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
     card("CROTA2  = " + coords::NineDecimalText(out.crota2) + " /");
   }
 
+  const bool carriesChecksum = HasKeyword(plan.keepLines, "CHECKSUM");
+  const bool carriesDatasum = HasKeyword(plan.keepLines, "DATASUM ");
+  auto checksumCard = [&](std::string comment) {
+    if (!out.integrity) out.integrity.emplace();
+    IntegrityCards& cards = *out.integrity;
+    cards.hasChecksum = true;
+    cards.checksumComment = std::move(comment);
+    cards.checksumCard = static_cast<std::size_t>(out.cardCount);
+    cards.checksumLogLine = out.logLines.size();
+    card(StringCard("CHECKSUM=", kZeroChecksum, cards.checksumComment));
+  };
+  auto datasumCard = [&](std::string comment, std::optional<std::uint32_t> inputValue) {
+    if (!out.integrity) out.integrity.emplace();
+    IntegrityCards& cards = *out.integrity;
+    cards.hasDatasum = true;
+    cards.datasumComment = std::move(comment);
+    cards.inputDataSum = inputValue;
+    cards.datasumCard = static_cast<std::size_t>(out.cardCount);
+    cards.datasumLogLine = out.logLines.size();
+    card(StringCard("DATASUM =", "0", cards.datasumComment));
+  };
+  bool checksumWritten = false;
+  bool datasumWritten = false;
+  // A card the input lacked is added only where the old header has room for
+  // it and its partner.
+  auto roomToAdd = [&] { return !plan.fitOldHeader || out.cardCount < plan.headerCardCount - 2; };
+
   for (std::size_t i = 0; i < plan.keepLines.size(); ++i) {
     const std::string& line = plan.keepLines[i];
+    const std::string_view keyword = std::string_view(line).substr(0, kKeywordBytes);
     // Our WCS block replaces any other description of the primary WCS.
     if (plan.writeWcs && IsOtherPrimaryWcsForm(std::string_view(line).substr(0, kKeywordBytes))) {
       out.logLines.push_back(
@@ -126,7 +199,25 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
           " entfernt, die WCS steht in CDELT/CROTA");
       continue;
     }
-    card(line);
+    // Integrity cards keep their places and get true values later; a second
+    // card of either name would be stale, so it is dropped.
+    if (keyword == "CHECKSUM" || keyword == "DATASUM ") {
+      bool& written = keyword == "CHECKSUM" ? checksumWritten : datasumWritten;
+      if (written) {
+        out.logLines.push_back("Warnung: doppelte Karte " + std::string(keyword) + " entfernt");
+        continue;
+      }
+      written = true;
+      if (keyword == "CHECKSUM") {
+        checksumCard(CommentOf(line));
+        if (!carriesDatasum && roomToAdd()) datasumCard("/ data unit checksum", std::nullopt);
+      } else {
+        if (!carriesChecksum && roomToAdd()) checksumCard("/ HDU checksum");
+        datasumCard(CommentOf(line), StringValueNumber(line));
+      }
+    } else {
+      card(line);
+    }
     const bool linesLeft = i + 1 < plan.keepLines.size();
     if (plan.fitOldHeader && out.cardCount > plan.headerCardCount - 2 && linesLeft) {
       out.logLines.push_back("Fatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
@@ -150,6 +241,30 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
     for (std::int32_t i = 0; i < kCards - m; ++i) WriteCard(bytes, "", unused);
   }
   return out;
+}
+
+void SealIntegrityCards(ComposedHeader& header, std::uint32_t dataSum) {
+  if (!header.integrity) return;
+  const IntegrityCards& cards = *header.integrity;
+  auto replace = [&](std::size_t cardIndex, std::size_t logIndex, const std::string& text) {
+    std::string padded = text.substr(0, kCardBytes);
+    padded.resize(kCardBytes, ' ');
+    header.bytes.replace(cardIndex * kCardBytes, kCardBytes, padded);
+    if (logIndex < header.logLines.size()) header.logLines[logIndex] = text;
+  };
+  if (cards.hasDatasum) {
+    std::string digits = std::to_string(dataSum);
+    digits.resize(std::max<std::size_t>(digits.size(), 8), ' ');  // a FITS string has at least 8 characters
+    replace(cards.datasumCard, cards.datasumLogLine, StringCard("DATASUM =", digits, cards.datasumComment));
+  }
+  if (!cards.hasChecksum) return;
+  replace(cards.checksumCard, cards.checksumLogLine,
+          StringCard("CHECKSUM=", kZeroChecksum, cards.checksumComment));
+  OnesComplementSum headerSum;
+  headerSum.Add(header.bytes);
+  const std::string checksum = EncodeChecksum(AddOnesComplement(headerSum.Value(), dataSum));
+  replace(cards.checksumCard, cards.checksumLogLine,
+          StringCard("CHECKSUM=", checksum, cards.checksumComment));
 }
 
 }  // namespace fits

@@ -40,11 +40,27 @@ struct HeaderPlan {
   std::span<const std::string> keepLines;
 };
 
+// Where the CHECKSUM and DATASUM cards stand, when the input carried either:
+// the output then carries both, with true values filled in by
+// SealIntegrityCards once the data sum is known.
+struct IntegrityCards {
+  bool hasChecksum = false;
+  bool hasDatasum = false;
+  std::size_t checksumCard = 0;  // card index in the header
+  std::size_t datasumCard = 0;
+  std::size_t checksumLogLine = 0;  // index in logLines
+  std::size_t datasumLogLine = 0;
+  std::string checksumComment;  // from "/" on, as the input had it
+  std::string datasumComment;
+  std::optional<std::uint32_t> inputDataSum;  // the input's DATASUM value
+};
+
 struct ComposedHeader {
   std::string bytes;                  // whole records
   std::vector<std::string> logLines;  // cards as composed, and the warnings, in order
   bool cut = false;                   // carried-over lines were left out to fit
-  std::int32_t cardCount = 0;         // composed cards and END
+  std::optional<IntegrityCards> integrity;
+  std::int32_t cardCount = 0;  // composed cards and END
   // The scale and rotation written, which the caller keeps.
   float cdelt1 = 0.0f;
   float cdelt2 = 0.0f;
@@ -64,5 +80,9 @@ std::string TelescopeCard(std::string_view name);
 std::string ValueCard(std::string_view keywordAndEquals, std::string_view valueText);
 
 ComposedHeader ComposeHeader(const HeaderPlan& plan);
+
+// Writes the DATASUM value and the CHECKSUM that makes header and data sum to
+// minus zero into the header's integrity cards and their log lines.
+void SealIntegrityCards(ComposedHeader& header, std::uint32_t dataSum);
 
 }  // namespace fits

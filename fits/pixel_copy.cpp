@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "fits/checksum.h"
 #include "fits/file_replace.h"
 #include "fits/fits_sizes.h"
 #include "fits/platform_file.h"
@@ -12,10 +13,10 @@ namespace fits {
 namespace {
 
 // Rows are read in blocks of about this size, from the last block back.
-constexpr std::int64_t kBlockBytes = std::int64_t{8} << 20;
+constexpr std::int64_t kBlockBytes = std::int64_t{4} << 20;
 
 bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, const platform::File& output,
-                       std::string& error) {
+                       OnesComplementSum* sum, std::string& error) {
   const std::int64_t rowBytes = BytesPerElement(layout.bitpix) * layout.naxis1;
   const std::int64_t rows = layout.naxis2;
   const std::int64_t blockRows = std::clamp<std::int64_t>(kBlockBytes / rowBytes, 1, rows);
@@ -29,12 +30,26 @@ bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, c
     for (std::int64_t k = 0; k < count; ++k)
       pieces[static_cast<std::size_t>(k)] =
           std::string_view(block.data() + (count - 1 - k) * rowBytes, static_cast<std::size_t>(rowBytes));
-    if (!WriteGathered(output, std::span(pieces.data(), static_cast<std::size_t>(count)), error))
-      return false;
+    const std::span rowsOut(pieces.data(), static_cast<std::size_t>(count));
+    // Summed while the block is fresh in the cache from the read.
+    if (sum != nullptr)
+      for (const std::string_view row : rowsOut) sum->Add(row);
+    if (!WriteGathered(output, rowsOut, error)) return false;
     end = first;
   }
+  // Zero fill adds nothing to the sum.
   const std::string fill(static_cast<std::size_t>(FillBytes(DataBytes(layout))), '\0');
   return Write(output, fill, error);
+}
+
+// Extensions are self-describing: they follow the new primary data as they were.
+bool CopyExtensions(const platform::File& input, const ImageLayout& layout, const platform::File& output,
+                    std::string& error) {
+  std::int64_t size = 0;
+  if (!FileSize(input, size, error)) return false;
+  const std::int64_t data = DataBytes(layout);
+  const std::int64_t rest = layout.dataOffset + data + FillBytes(data);
+  return size <= rest || CopyRange(input, rest, size - rest, output, error);
 }
 
 }  // namespace
@@ -44,7 +59,7 @@ std::int64_t DataBytes(const ImageLayout& layout) {
 }
 
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
-                             const std::string& target) {
+                             const std::string& target, const HeaderForDataSum& sealHeader) {
   SaveResult result;
   if (DataBytes(layout) <= 0 || layout.naxis1 <= 0 || layout.naxis2 <= 0) {
     result.error = "Bildgröße oder BITPIX ungültig, nichts geschrieben";
@@ -54,9 +69,40 @@ SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout
   if (!source.IsOpen()) return result;
   std::error_code exists;
   const std::string& permissionsFrom = std::filesystem::exists(target, exists) ? target : input;
+  OnesComplementSum sum;
   return ReplaceFile(target, permissionsFrom, [&](const platform::File& output, std::string& error) {
-    return Write(output, header, error) && WriteRowsReversed(source, layout, output, error);
+    if (!Write(output, header, error) ||
+        !WriteRowsReversed(source, layout, output, sealHeader ? &sum : nullptr, error) ||
+        !CopyExtensions(source, layout, output, error))
+      return false;
+    if (!sealHeader) return true;
+    const std::string sealed = sealHeader(sum.Value());
+    if (sealed.size() != header.size()) {
+      error = "versiegelter Header hat eine andere Länge";
+      return false;
+    }
+    return WriteAt(output, sealed, 0, error);
   });
+}
+
+bool PrimaryDataSum(const std::string& input, const ImageLayout& layout, std::uint32_t& sum,
+                    std::string& error) {
+  platform::File source = platform::OpenForReading(input, error);
+  std::int64_t size = 0;
+  if (!source.IsOpen() || !FileSize(source, size, error)) return false;
+  const std::int64_t data = DataBytes(layout);
+  std::int64_t left = std::min(data + FillBytes(data), size - layout.dataOffset);
+  std::vector<char> block(static_cast<std::size_t>(std::clamp<std::int64_t>(left, 1, kBlockBytes)));
+  OnesComplementSum total;
+  for (std::int64_t offset = layout.dataOffset; left > 0;) {
+    const std::int64_t piece = std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size()));
+    if (!ReadAt(source, block.data(), piece, offset, error)) return false;
+    total.Add(std::string_view(block.data(), static_cast<std::size_t>(piece)));
+    offset += piece;
+    left -= piece;
+  }
+  sum = total.Value();
+  return true;
 }
 
 }  // namespace fits

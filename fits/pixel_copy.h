@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,9 +23,21 @@ struct ImageLayout {
 // Bytes of the data alone, 64-bit.
 std::int64_t DataBytes(const ImageLayout& layout);
 
-// Writes header, flipped rows and fill to target, replacing it whole (target
-// may be the input itself). On failure target is untouched.
+// Given the data sum of what was written (data and fill), the header to put
+// in place of the first one, of the same size.
+using HeaderForDataSum = std::function<std::string(std::uint32_t dataSum)>;
+
+// Writes header, flipped rows and fill to target, then everything the input
+// holds after its primary data (extensions) unchanged, replacing target whole
+// (target may be the input itself). With sealHeader set, the data are summed
+// as they stream out and the header is rewritten before the file is put in
+// place. On failure target is untouched.
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
-                             const std::string& target);
+                             const std::string& target, const HeaderForDataSum& sealHeader = nullptr);
+
+// The ones'-complement sum of the input's primary data and fill; fill missing
+// at the end of the file counts as the zeros it would be.
+bool PrimaryDataSum(const std::string& input, const ImageLayout& layout, std::uint32_t& sum,
+                    std::string& error);
 
 }  // namespace fits

@@ -36,35 +36,8 @@ std::string Image(int headerRecords = 1) {
   return header + data + std::string(2880 - 40, '\0');
 }
 
-class SaveWorkflow : public app_test::WindowTest {
+class SaveWorkflow : public app_test::SaveTest {
  protected:
-  void Type(QLineEdit* field, const char* text) {
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-  }
-  // Read, check "Add WCS-Info", type the position, pick the second instrument.
-  void ReadAndEnterWcs(const std::string& name) {
-    ReadFile(Path(name));
-    ASSERT_TRUE(form->cmd_start->isEnabled()) << Status();
-    QTest::mouseClick(form->chk_wcs, Qt::LeftButton, {}, QPoint(5, 8));
-    ASSERT_TRUE(form->chk_wcs->isChecked());
-    Type(form->tb_r_HH, "6");
-    Type(form->tb_r_MM, "8");
-    Type(form->tb_r_SS, "54");
-    Type(form->tb_d, "24.33");
-    Type(form->tb_x, "3");
-    Type(form->tb_y, "2");
-    form->Cb_instrume->setCurrentIndex(1);
-  }
-  void Save() { QTest::mouseClick(form->cmd_start, Qt::LeftButton); }
-  void ExpectUnlocked() {
-    EXPECT_FALSE(form->cmd_start->isEnabled());
-    EXPECT_TRUE(form->cmd_fitsauswahl->isEnabled());
-    for (QWidget* option : std::initializer_list<QWidget*>{form->ob_flipNS, form->ob_NurHeader,
-                                                           form->Chk_speichernunter, form->chk_wcs})
-      EXPECT_FALSE(option->isHidden());
-  }
   // RA 6h 8m 54s = 92.225 degrees.
   std::string Expect(const std::string& path, int crpix2, const std::string& extra = "") {
     return R"({"path": ")" + path + R"(", "crpix": [3, )" + std::to_string(crpix2) +

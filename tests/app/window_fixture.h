@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -63,6 +66,38 @@ class WindowTest : public testing::Test {
     QTest::mouseClick(form->cmd_fitsauswahl, Qt::LeftButton);
   }
   std::string Status() const { return form->tb_statusline->text().toStdString(); }
+};
+
+// Saving as a person would: read, check "Add WCS-Info", type, pick, click.
+class SaveTest : public WindowTest {
+ protected:
+  void Type(QLineEdit* field, const char* text) {
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+  }
+  // Read, check "Add WCS-Info", type the position, pick the second instrument.
+  void ReadAndEnterWcs(const std::string& name) {
+    ReadFile(Path(name));
+    ASSERT_TRUE(form->cmd_start->isEnabled()) << Status();
+    if (!form->chk_wcs->isChecked()) QTest::mouseClick(form->chk_wcs, Qt::LeftButton, {}, QPoint(5, 8));
+    ASSERT_TRUE(form->chk_wcs->isChecked());
+    Type(form->tb_r_HH, "6");
+    Type(form->tb_r_MM, "8");
+    Type(form->tb_r_SS, "54");
+    Type(form->tb_d, "24.33");
+    Type(form->tb_x, "3");
+    Type(form->tb_y, "2");
+    form->Cb_instrume->setCurrentIndex(1);
+  }
+  void Save() { QTest::mouseClick(form->cmd_start, Qt::LeftButton); }
+  void ExpectUnlocked() {
+    EXPECT_FALSE(form->cmd_start->isEnabled());
+    EXPECT_TRUE(form->cmd_fitsauswahl->isEnabled());
+    for (QWidget* option : std::initializer_list<QWidget*>{form->ob_flipNS, form->ob_NurHeader,
+                                                           form->Chk_speichernunter, form->chk_wcs})
+      EXPECT_FALSE(option->isHidden());
+  }
 };
 
 }  // namespace app_test

@@ -87,16 +87,22 @@ TEST(WriteFlippedImage, NanPatternsPassUnchanged) {
 TEST(WriteFlippedImage, InPlaceReplacesWholeAndKeepsPermissions) {
   TempDir dir;
   const ImageLayout layout{16, 3, 2, 2 * 2880};  // header of two records, the new one has one
-  const std::string input = Input(layout) + std::string(5000, 'X');  // longer than the new file
+  const std::string input = Input(layout);
   WriteBytes(dir / "img.fit", input);
   ::chmod((dir / "img.fit").c_str(), 0640);
   const std::string header = fits_test::Header({"SIMPLE  = T", "END"});
   ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "img.fit").ok);
-  EXPECT_EQ(Slurp(dir / "img.fit"), Flipped(input, layout, header));  // no old bytes beyond the end
+  EXPECT_EQ(Slurp(dir / "img.fit"), Flipped(input, layout, header));
   struct stat status {};
   ::stat((dir / "img.fit").c_str(), &status);
   EXPECT_EQ(status.st_mode & 0777, 0640u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no temporary left
+
+  // An existing, longer file of the target's name keeps no old bytes.
+  WriteBytes(dir / "img.fit", input);
+  WriteBytes(dir / "old.fit", std::string(100000, 'X'));
+  ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "old.fit").ok);
+  EXPECT_EQ(Slurp(dir / "old.fit"), Flipped(input, layout, header));
 }
 
 // Runs the save in a child whose files may not grow beyond limit bytes.
