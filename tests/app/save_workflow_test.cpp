@@ -282,3 +282,49 @@ TEST_F(SaveWorkflow, MatrixWcsIsCarriedAsScaleAndRotation) {
 }
 
 }  // namespace
+
+#include <sys/resource.h>
+
+#include "fits/platform_file.h"
+
+namespace {
+
+TEST_F(SaveWorkflow, WriteFailureAtAnyPointKeepsTheInputAndTheWindowUsable) {
+  // 200 x 150 BITPIX 16: 60000 data bytes.
+  std::string image;
+  for (const char* c :
+       {"SIMPLE  = T", "BITPIX  = 16", "NAXIS   = 2", "NAXIS1  = 200", "NAXIS2  = 150", "END"})
+    image += Card(c);
+  image.resize(2880, ' ');
+  for (int i = 0; i < 60000; ++i) image.push_back(static_cast<char>(i % 251));
+  image.resize(2880 * 22, '\0');
+  fits::platform::IgnoreFileSizeSignal();
+  rlimit normal{};
+  ::getrlimit(RLIMIT_FSIZE, &normal);
+  for (const bool flip : {true, false}) {
+    for (const rlim_t limit : {rlim_t{1000}, rlim_t{2880}, rlim_t{30000}, rlim_t{63000}}) {
+      Write("big.fit", image);
+      ReadAndEnterWcs("big.fit");
+      (flip ? form->ob_flipNS : form->ob_NurHeader)->setChecked(true);
+      form->Chk_speichernunter->setChecked(!flip);  // the header-only path must copy to fail
+      AnswerDialog(Path("copy.fit"));
+      rlimit small = normal;
+      small.rlim_cur = limit;
+      ::setrlimit(RLIMIT_FSIZE, &small);
+      Save();
+      ::setrlimit(RLIMIT_FSIZE, &normal);
+      EXPECT_EQ(Status(), "FATAL: Speichern fehlgeschlagen, siehe logfile.txt") << flip << " " << limit;
+      EXPECT_EQ(Slurp(Path("big.fit")), image) << flip << " " << limit;
+      EXPECT_FALSE(std::filesystem::exists(Path("copy.fit")));
+      ExpectUnlocked();
+    }
+  }
+  // Still usable: the same file reads and saves.
+  form->Chk_speichernunter->setChecked(false);
+  ReadAndEnterWcs("big.fit");
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  EXPECT_EQ(FitsverifyProblems(Path("big.fit")), "");
+}
+
+}  // namespace
