@@ -124,7 +124,8 @@ void HandleCard(ReadState& state, std::string_view card, std::span<const std::st
   } else if (keyword == "CROTA2  ") {
     r.crota2 = coords::ToSingle(NumericValue(card));
   } else {
-    TakeMatrixCard(keyword, NumericValue(card), state.transform);
+    if (keyword.starts_with("CD") || keyword.starts_with("PC"))
+      TakeMatrixCard(keyword, NumericValue(card), state.transform);
     if (IsRemoved(keyword, removeKeys)) return;
     if (r.keptCards.size() < keepRoom) {
       r.keptCards.emplace_back(card);
