@@ -7,5 +7,6 @@ void ApplyWindowFont(QApplication& application) {
   QFont font("DejaVu Sans");
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(10);
+  font.setStretch(QFont::SemiCondensed);
   application.setFont(font);
 }

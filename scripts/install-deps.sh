@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Velorin needs, only those still missing.
 # Usage: install-deps.sh run|test
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev libgl-dev fonts-dejavu-core)
+packages=(cmake g++ make qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra)
 if [[ "${1:-run}" == test ]]; then
   packages+=(libgtest-dev libbenchmark-dev fitsverify python3 python3-astropy clang libclang-rt-14-dev)
 fi

@@ -58,6 +58,18 @@ TEST(Form1Start, WindowAndControlsAsLaidOut) {
   EXPECT_EQ(form.Image1->pixmap().size(), QSize(115, 144));
 }
 
+TEST(Form1Start, EveryCaptionFitsItsControl) {
+  Form1 form;
+  for (QWidget* control : form.findChildren<QWidget*>()) {
+    const auto* button = qobject_cast<QAbstractButton*>(control);
+    const auto* label = qobject_cast<QLabel*>(control);
+    if (button == nullptr && (label == nullptr || label->text().trimmed().isEmpty())) continue;
+    const int needed = button != nullptr ? button->sizeHint().width()
+                                         : label->fontMetrics().horizontalAdvance(label->text().trimmed());
+    EXPECT_LE(needed, control->width()) << control->objectName().toStdString();
+  }
+}
+
 TEST(Form1Start, TabOrderFollowsTheTable) {
   Form1 form;
   const std::vector<std::string> order = {
