@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "fits/fits_sizes.h"
 #include "fits/header_composer.h"
 #include "fits/header_reader.h"
@@ -116,28 +117,15 @@ BENCHMARK(BM_ReadHeader100Records);
 BENCHMARK(BM_CopyCards221);
 BENCHMARK(BM_ComposeHeader221Cards);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> seconds;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ratio = [&](const char* what, const char* base, const char* label) {
-    if (reporter.seconds.count(what) && reporter.seconds.count(base))
-      std::printf("%s: %.2f\n", label, reporter.seconds[what] / reporter.seconds[base]);
-  };
-  ratio("BM_ReadHeader100Records", "BM_ReadBytes100Records", "read 100-record header / read its bytes");
-  ratio("BM_ComposeHeader221Cards", "BM_CopyCards221", "compose 221 cards / copy 221 cards");
+  reporter.PrintRatio("BM_ReadHeader100Records", "BM_ReadBytes100Records",
+                      "read 100-record header / read its bytes");
+  reporter.PrintRatio("BM_ComposeHeader221Cards", "BM_CopyCards221", "compose 221 cards / copy 221 cards");
   benchmark::Shutdown();
   return 0;
 }

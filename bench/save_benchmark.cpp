@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "fits/checksum.h"
 #include "fits/fits_sizes.h"
 #include "fits/header_rewrite.h"
@@ -171,17 +172,6 @@ BENCHMARK(BM_CopyAndSync1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Ite
 BENCHMARK(BM_HeaderOnlyInPlace1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
 BENCHMARK(BM_FullRewrite1GiBPeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// Keeps each case's mean real time so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> seconds;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,19 +179,18 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ratio = [&](const char* what, const char* base, const char* label) {
-    if (reporter.seconds.count(what) && reporter.seconds.count(base))
-      std::printf("%s: %.5f\n", label, reporter.seconds[what] / reporter.seconds[base]);
-  };
-  ratio("BM_FullRewrite512MiB/min_time:3.000/real_time", "BM_CopyAndSync512MiB/min_time:3.000/real_time",
-        "full rewrite / copy+fsync (512 MiB, limit 1.3)");
-  ratio("BM_FullRewrite512MiBWithDatasum/min_time:3.000/real_time",
-        "BM_FullRewrite512MiB/min_time:3.000/real_time", "full rewrite with DATASUM / without (512 MiB)");
-  ratio("BM_FullRewrite512MiBWithDatasum/min_time:3.000/real_time",
-        "BM_CopyAndSync512MiB/min_time:3.000/real_time",
-        "full rewrite with DATASUM / copy+fsync (512 MiB, limit 1.3)");
-  ratio("BM_HeaderOnlyInPlace1GiB/min_time:1.000/real_time", "BM_CopyAndSync1GiB/iterations:3/real_time",
-        "header-only in place / copy+fsync (1 GiB, limit 0.01)");
+  reporter.PrintRatio("BM_FullRewrite512MiB/min_time:3.000/real_time",
+                      "BM_CopyAndSync512MiB/min_time:3.000/real_time",
+                      "full rewrite / copy+fsync (512 MiB, limit 1.3)");
+  reporter.PrintRatio("BM_FullRewrite512MiBWithDatasum/min_time:3.000/real_time",
+                      "BM_FullRewrite512MiB/min_time:3.000/real_time",
+                      "full rewrite with DATASUM / without (512 MiB)");
+  reporter.PrintRatio("BM_FullRewrite512MiBWithDatasum/min_time:3.000/real_time",
+                      "BM_CopyAndSync512MiB/min_time:3.000/real_time",
+                      "full rewrite with DATASUM / copy+fsync (512 MiB, limit 1.3)");
+  reporter.PrintRatio("BM_HeaderOnlyInPlace1GiB/min_time:1.000/real_time",
+                      "BM_CopyAndSync1GiB/iterations:3/real_time",
+                      "header-only in place / copy+fsync (1 GiB, limit 0.01)");
   benchmark::Shutdown();
   return 0;
 }
