@@ -19,7 +19,7 @@ void ReadIniFile(SharedState& shared, QComboBox* Cb_instrume, LogFile& logFile) 
   // still build it once the file is there.
   if (!shared.InstrumentsPending || !contents.opened) return;
 
-  InstrumentTable& table = shared.Instruments;
+  InstrumentLists& table = shared.InstrumentTable;
   const std::int16_t firstNew = shared.InstrumentCount;
   for (const config::Instrument& instrument : contents.instruments) {
     const auto row = static_cast<std::size_t>(shared.InstrumentCount++);

@@ -119,7 +119,7 @@ bool Form1::AddInstrument(const std::string& name, float cdelt1, float cdelt2, f
   const auto row = static_cast<std::size_t>(shared.InstrumentCount);
   Cb_instrume->insertItem(shared.InstrumentCount, DisplayName(name));
   Cb_instrume->setCurrentIndex(shared.InstrumentCount);
-  InstrumentTable& table = shared.Instruments;
+  InstrumentLists& table = shared.InstrumentTable;
   table.InstrumentName[row] = name;
   table.InstrumentCdelt1[row] = cdelt1;
   table.InstrumentCdelt2[row] = cdelt2;

@@ -36,7 +36,7 @@ fits::HeaderPlan PlanFromSharedState(const SharedState& shared, int instrumentRo
   plan.crota2 = shared.Crota2;
   if (instrumentRow >= 0) {
     const auto row = static_cast<std::size_t>(instrumentRow);
-    const InstrumentTable& table = shared.Instruments;
+    const InstrumentLists& table = shared.InstrumentTable;
     plan.instrument = fits::InstrumentRow{table.InstrumentName[row], table.InstrumentCdelt1[row],
                                           table.InstrumentCdelt2[row], table.InstrumentRotation[row]};
   }

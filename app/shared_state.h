@@ -12,7 +12,7 @@ inline constexpr std::size_t kRemoveKeyLimit = 201;
 inline constexpr std::size_t kInstrumentLimit = 31;
 
 // Four parallel columns; row n is entry n of the instrument list.
-struct InstrumentTable {
+struct InstrumentLists {
   std::array<std::string, kInstrumentLimit> InstrumentName;
   std::array<float, kInstrumentLimit> InstrumentCdelt1{};
   std::array<float, kInstrumentLimit> InstrumentCdelt2{};
@@ -42,7 +42,7 @@ struct SharedState {
   std::array<std::string, kRemoveKeyLimit> RemoveKeys;
   std::int16_t RemoveKeyCount = 0;
 
-  InstrumentTable Instruments;
+  InstrumentLists InstrumentTable;
   std::int16_t InstrumentCount = 0;
 
   bool HasWcs = false;

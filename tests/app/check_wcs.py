@@ -8,6 +8,7 @@ Called by the window tests with one JSON argument:
   like       (optional) another file whose WCS has the same scale and rotation
   mirror_of  (optional) another file whose CD2_2 has the opposite sign
   checksum   (optional) open with checksum verification; any warning fails
+  telescop   (optional) the TELESCOP value astropy must read
 Prints OK, or the first mismatch and exits 1.
 """
 import json
@@ -54,6 +55,8 @@ def main():
     # Nine decimals cut toward minus infinity: a few 1e-6 of the scale.
     if "cdelt" in args and not np.allclose(wcs.wcs.cdelt, args["cdelt"], rtol=1e-5, atol=0):
         fail(f"CDELT {wcs.wcs.cdelt} != {args['cdelt']}")
+    if "telescop" in args and header.get("TELESCOP") != args["telescop"]:
+        fail(f"TELESCOP {header.get('TELESCOP')!r} != {args['telescop']!r}")
     if "like" in args:
         theirs = matrix(fits.getheader(args["like"]))
         if not np.allclose(matrix(header), theirs, rtol=0, atol=1e-6 * 1e-3):

@@ -250,6 +250,21 @@ std::string PlateSolved() {
   return header + std::string(96, '\x3f') + std::string(2880 - 96, '\0');
 }
 
+TEST_F(SaveWorkflow, TelescopeWithQuotesStaysOneFitsString) {
+  std::string image = PlateSolved();
+  image.replace(image.find("TELESCOP= 'Newton 8'"), 80, Card("TELESCOP= 'O''Neil 12'          / owner"));
+  Write("oneil.fit", image);
+  ReadFile(Path("oneil.fit"));
+  EXPECT_EQ(form->Cb_instrume->currentText(), "O'Neil 12");
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
+  EXPECT_EQ(Slurp(Path("oneil.fit")).substr(6 * 80, 80), Card("TELESCOP= 'O''Neil 12'"));
+  EXPECT_EQ(FitsverifyProblems(Path("oneil.fit")), "");
+  EXPECT_EQ(AstropyProblems(R"({"path": ")" + Path("oneil.fit") +
+                            R"(", "crpix": [3, 2], "crval": [83.8221, -5.3911], "telescop": "O'Neil 12"})"),
+            "");
+}
+
 TEST_F(SaveWorkflow, MatrixWcsIsCarriedAsScaleAndRotation) {
   Write("solved.fit", PlateSolved());
   Write("original.fit", PlateSolved());
