@@ -72,6 +72,11 @@ TEST_F(ReadIniFileTest, MissingFileLogsOnceAndKeepsTheListPending) {
   EXPECT_EQ(log.rfind("Warnung:", 0), 0u);
   EXPECT_EQ(log.find("\r\n"), log.size() - 2);  // one line, CR LF
 
+  std::filesystem::create_directory(dir / "velorin.ini");  // a directory in its place
+  Load();
+  EXPECT_TRUE(form.shared.InstrumentsPending);
+
+  std::filesystem::remove(dir / "velorin.ini");
   WriteIni("[instruments]\n'A' 1 1 0\n[end]\n");  // there on the next read
   Load();
   EXPECT_EQ(form.Cb_instrume->count(), 1);

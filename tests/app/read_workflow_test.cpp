@@ -154,30 +154,13 @@ TEST_F(ReadWorkflow, FailedReadAfterAGoodOneClosesSaving) {
   EXPECT_EQ(Status(), "FATAL: 'number of axes' > 2");
   EXPECT_FALSE(form->cmd_start->isEnabled());
 
-  struct Row {
-    std::string name;
-    std::string bytes;
-    std::string status;
-  };
-  const Row rows[] = {
-      {"short.fit", PlainImage().substr(0, 2000), "FATAL: Fitsheader unvollständig"},
-      {"nodata.fit", PlainImage().substr(0, 2890), "FATAL: Bilddaten unvollständig"},
-      {"big.fit",
-       Header({"SIMPLE  = T", "BITPIX  = 16", "NAXIS   = 2", "NAXIS1  = 40000", "NAXIS2  = 2", "END"}),
-       "FATAL: Bildgröße unplausibel"},
-      {"bitpix.fit",
-       Header({"SIMPLE  = T", "BITPIX  = 7", "NAXIS   = 2", "NAXIS1  = 3", "NAXIS2  = 2", "END"}),
-       "FATAL: BITPIX nicht unterstützt"},
-      {"empty.fit", "", "FATAL: Fitsheader unvollständig"},
-  };
-  for (const Row& row : rows) {
-    ReadFile((dir / "m35.fit").string());
-    Write(row.name, row.bytes);
-    ReadFile((dir / row.name).string());
-    EXPECT_EQ(Status(), row.status) << row.name;
-    EXPECT_FALSE(form->cmd_start->isEnabled()) << row.name;
-    EXPECT_TRUE(form->shared.FatalError) << row.name;
-  }
+  // A truncated file after a good one: saving closes too.
+  ReadFile((dir / "m35.fit").string());
+  Write("short.fit", PlainImage().substr(0, 2000));
+  ReadFile((dir / "short.fit").string());
+  EXPECT_EQ(Status(), "FATAL: Fitsheader unvollständig");
+  EXPECT_FALSE(form->cmd_start->isEnabled());
+  EXPECT_TRUE(form->shared.FatalError);
 }
 
 TEST_F(ReadWorkflow, FileThatCannotBeOpened) {

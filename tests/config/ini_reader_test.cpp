@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 namespace {
 
 using config::IniContents;
@@ -36,13 +33,6 @@ TEST(ParseIni, SampleFileFillsAllThreeLists) {
   EXPECT_EQ(ini.addedLines, std::vector<std::string>{"FILTER  = 'R       '           / filter used"});
   EXPECT_EQ(ini.removeKeys, std::vector<std::string>{"HISTORY"});
   EXPECT_TRUE(ini.logLines.empty());
-}
-
-TEST(ParseIni, InstrumentsOnlyWhilePending) {
-  const IniContents ini = ParseIni(kSample, false, kRoom);
-  EXPECT_TRUE(ini.instruments.empty());
-  EXPECT_EQ(ini.addedLines.size(), 1u);
-  EXPECT_EQ(ini.removeKeys.size(), 1u);
 }
 
 TEST(ParseIni, ItemsSplitAtCommasAndQuotes) {
@@ -127,26 +117,6 @@ TEST(ParseIni, MalformedInstrumentLineIsSkippedWithLogLine) {
   EXPECT_EQ(ini.instruments[0].name, "ok");
   ASSERT_EQ(ini.logLines.size(), 1u);
   EXPECT_EQ(ini.logLines[0].rfind("Warnung:", 0), 0u);
-}
-
-TEST(LoadIni, MissingFileIsOneLogLineAndEmptyLists) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "velorin_ini_missing";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  IniContents ini = config::LoadIni(dir, true, kRoom);
-  EXPECT_FALSE(ini.opened);
-  EXPECT_EQ(ini.logLines.size(), 1u);
-
-  std::filesystem::create_directory(dir / "velorin.ini");  // a directory in the file's place
-  ini = config::LoadIni(dir, true, kRoom);
-  EXPECT_FALSE(ini.opened);
-
-  std::filesystem::remove(dir / "velorin.ini");
-  std::ofstream(dir / "velorin.ini", std::ios::binary) << kSample;
-  ini = config::LoadIni(dir, true, kRoom);
-  EXPECT_TRUE(ini.opened);
-  EXPECT_EQ(ini.instruments.size(), 2u);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

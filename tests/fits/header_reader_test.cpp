@@ -61,7 +61,7 @@ Read ReadText(const std::string& file, std::vector<std::string> removeKeys = {},
 }
 
 // A 3 x 2 BITPIX 16 image with the given extra cards before END.
-std::string Image(std::initializer_list<std::string_view> extra, std::size_t dataBytes = 2880) {
+std::string Image(const std::vector<std::string_view>& extra, std::size_t dataBytes = 2880) {
   std::string header;
   for (std::string_view c : {kSimple, kBitpix16, kNaxis, kNaxis1, kNaxis2}) header += Card(c);
   for (std::string_view c : extra) header += Card(c);
@@ -83,25 +83,13 @@ TEST(ReadHeader, CountsCardsAndStopsAtTheFirstDataByte) {
   EXPECT_EQ(read.window.log[0], "SIMPLE  =                    T / standard");  // cut at the last non-blank
 
   // END as the 36th card: no fill.
-  std::vector<std::string> extra(30, "HISTORY x");
-  std::string file;
-  for (auto c : {kSimple, kBitpix16, kNaxis, kNaxis1, kNaxis2}) file += Card(c);
-  for (auto& c : extra) file += Card(c);
-  file += Card("END") + std::string(2880, '\0');
-  read = ReadText(file);
+  read = ReadText(Image(std::vector<std::string_view>(30, "HISTORY x")));
   EXPECT_EQ(read.result.headerCardCount, 36);
   EXPECT_EQ(read.result.keptCards.size(), 30u);
   EXPECT_EQ(read.position, 2880);
 
   // 40 cards: one warning after the 37th card's line; 32 fill cards.
-  extra.assign(34, "HISTORY y");
-  file.clear();
-  for (auto c : {kSimple, kBitpix16, kNaxis, kNaxis1, kNaxis2}) file += Card(c);
-  for (auto& c : extra) file += Card(c);
-  file += Card("END");
-  file.resize(5760, ' ');
-  file += std::string(2880, '\0');
-  read = ReadText(file);
+  read = ReadText(Image(std::vector<std::string_view>(34, "HISTORY y")));
   EXPECT_EQ(read.result.code, ReadCode::LongHeader);
   EXPECT_FALSE(read.result.fatal);
   EXPECT_EQ(read.result.headerCardCount, 72);
@@ -142,12 +130,9 @@ TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
   std::string notSimpleFirst = Header({"SIMPLE  =                    F", "BITPIX  = 16", "END"});
   std::string notSimpleLater =
       Header({"BITPIX  = 16", "NAXIS1  = 3", "NAXIS2  = 2", "SIMPLE  = F", "END"}) + std::string(2880, '\0');
-  std::string longCube;
-  for (auto c : {kSimple, kBitpix16, "NAXIS   = 3", kNaxis1, kNaxis2, "NAXIS3  = 2"}) longCube += Card(c);
-  for (int i = 0; i < 40; ++i) longCube += Card("HISTORY h");
-  longCube += Card("END");
-  longCube.resize(5760, ' ');
-  longCube += std::string(2880, '\0');
+  std::vector<std::string_view> cubeCards(40, "HISTORY h");
+  cubeCards.front() = "NAXIS   = 3";
+  const std::string longCube = Image(cubeCards);
   const Row rows[] = {
       {Image({}), ReadCode::HeaderRead, false},
       {Header({"SIMPLE  =                            T", kBitpix16, kNaxis, kNaxis1, kNaxis2, "END"}) +
