@@ -4,7 +4,9 @@
 set -euo pipefail
 packages=(cmake g++ make qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra)
 if [[ "${1:-run}" == test ]]; then
-  packages+=(libgtest-dev libbenchmark-dev fitsverify python3 python3-astropy clang libclang-rt-14-dev)
+  # dpkg-dev lets cpack name the libraries the package needs; desktop-file-utils checks its menu entry.
+  packages+=(libgtest-dev libbenchmark-dev fitsverify python3 python3-astropy clang libclang-rt-14-dev
+    dpkg-dev desktop-file-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do

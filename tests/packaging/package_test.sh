@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build tree and checks what a user would
+# get from it: declared dependencies that apt can resolve here, the files at
+# the paths the desktop expects, and an executable that starts.
+# Usage: package_test.sh CPACK BUILD_DIR
+set -euo pipefail
+cpack=$1
+build=$(cd "$2" && pwd)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Packaged into a directory of its own, so a package made by hand in the
+# build tree neither interferes nor gets overwritten.
+if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log" >&2
+  fail "cpack did not build the package"
+fi
+debs=("$work"/out/velorin_*.deb)
+[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || fail "expected one velorin_*.deb, found: ${debs[*]}"
+deb=${debs[0]}
+
+[[ $(dpkg-deb -f "$deb" Package) == velorin ]] || fail "package name is not velorin"
+[[ $(dpkg-deb -f "$deb" Section) == science ]] || fail "section is not science"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6; do
+  [[ ", $depends," == *", $lib "* || ", $depends," == *", $lib,"* ]] || fail "Depends lacks $lib"
+done
+
+# apt answers from the installed packages and its lists; a dependency that no
+# package here provides makes the simulation fail.
+if ! (cd "$work/out" && apt-get install --simulate "./$(basename "$deb")") >"$work/apt.log" 2>&1; then
+  cat "$work/apt.log" >&2
+  fail "apt-get cannot resolve the package's dependencies"
+fi
+
+root=$work/root
+dpkg -x "$deb" "$root"
+binary=$root/usr/bin/velorin
+desktop=$root/usr/share/applications/velorin.desktop
+example=$root/usr/share/doc/velorin/examples/velorin.ini
+[[ -x $binary ]] || fail "no executable at /usr/bin/velorin"
+[[ -f $desktop ]] || fail "no desktop entry at /usr/share/applications/velorin.desktop"
+[[ -s $example ]] || fail "no example velorin.ini under /usr/share/doc/velorin/examples"
+desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+
+# The entry names its command and icon; both have to be what the package ships.
+exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+icon_name=$(sed -n 's/^Icon=//p' "$desktop")
+[[ -x $root/usr/bin/$exec_name ]] || fail "Exec=$exec_name is not in /usr/bin of the package"
+for size in 64 128; do
+  icon=$root/usr/share/icons/hicolor/${size}x${size}/apps/$icon_name.png
+  [[ -f $icon ]] || fail "no icon at ${icon#"$root"}"
+  # PNG signature, then the IHDR chunk with width and height as 32-bit big-endian numbers.
+  header=$(od -An -tx1 -N24 "$icon" | tr -d ' \n')
+  expected_size=$(printf '%08x%08x' "$size" "$size")
+  [[ ${header:0:16} == 89504e470d0a1a0a ]] || fail "${icon#"$root"} is not a PNG"
+  [[ ${header:32:16} == "$expected_size" ]] || fail "${icon#"$root"} is not ${size}x${size}"
+done
+
+# Started as a user would: from a directory holding velorin.ini. A window
+# that is still open when timeout ends it gives 124; a crash or an early
+# exit gives anything else.
+run=$work/run
+mkdir -p "$run" "$work/xdg"
+chmod 700 "$work/xdg"
+cp "$example" "$run/velorin.ini"
+status=0
+(cd "$run" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/xdg" timeout -k 5 3 "$binary") || status=$?
+[[ $status -eq 124 ]] || fail "the packaged velorin did not keep running (exit status $status)"
+echo "package $(basename "$deb") passed"
