@@ -37,6 +37,31 @@ Digits SevenDigits(float magnitude) {
   return digits;
 }
 
+// The power of ten of the first non-zero digit of a number text as built
+// below (sign, digits with at most one point, optional "e" exponent). Out of
+// double range, its sign tells overflow from underflow; the exponent's sign
+// alone does not ("0.000...1" has none, "1000...e-5" a negative one).
+long long LeadingPowerOfTen(std::string_view number) {
+  const std::size_t e = number.find('e');
+  const std::string_view mantissa = number.substr(0, e);
+  long long exponent = 0;
+  if (e != std::string_view::npos) {
+    std::size_t j = e + 1;
+    const bool negative = j < number.size() && number[j] == '-';
+    if (j < number.size() && (number[j] == '+' || number[j] == '-')) ++j;
+    // Far beyond any text length; a longer exponent changes nothing.
+    constexpr long long kCap = 1'000'000'000'000'000;
+    for (; j < number.size(); ++j) exponent = std::min(exponent * 10 + (number[j] - '0'), kCap);
+    if (negative) exponent = -exponent;
+  }
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return -1;  // zero never overflows
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const long long lead =
+      first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
+  return lead + exponent;
+}
+
 }  // namespace
 
 double ParseLeadingNumber(std::string_view text) {
@@ -80,7 +105,7 @@ double ParseLeadingNumber(std::string_view text) {
   if (result.ec == std::errc::result_out_of_range) {
     // Underflow reads as zero, overflow saturates.
     const bool negative = number[0] == '-';
-    const bool huge = number.find("e-") == std::string::npos;
+    const bool huge = LeadingPowerOfTen(number) >= 0;
     const double magnitude = huge ? std::numeric_limits<double>::max() : 0.0;
     return negative ? -magnitude : magnitude;
   }

@@ -14,3 +14,6 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 cmake -S . -B build-asan -DVELORIN_SANITIZE=ON -DVELORIN_TESTS=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# libFuzzer targets, VELORIN_FUZZ_SECONDS (default 60) each.
+scripts/fuzz.sh

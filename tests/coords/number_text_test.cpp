@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -23,6 +24,18 @@ TEST(ParseLeadingNumber, ReadsTheLeadingNumberOnly) {
   for (const Row& row : rows) EXPECT_DOUBLE_EQ(coords::ParseLeadingNumber(row.text), row.value) << row.text;
   EXPECT_EQ(coords::ParseLeadingNumber("1e999"), std::numeric_limits<double>::max());
   EXPECT_EQ(coords::ParseLeadingNumber("-1e999"), -std::numeric_limits<double>::max());
+}
+
+// Whether a value beyond double range is huge or tiny depends on all its
+// digits, not only on the sign of its exponent.
+TEST(ParseLeadingNumber, BeyondDoubleRangeByItsDigitsAndExponent) {
+  const std::string zeros(400, '0');
+  constexpr double kMax = std::numeric_limits<double>::max();
+  EXPECT_EQ(coords::ParseLeadingNumber("0." + zeros + "1"), 0.0);
+  EXPECT_EQ(coords::ParseLeadingNumber("-." + zeros + "1E+5"), 0.0);
+  EXPECT_EQ(coords::ParseLeadingNumber("1" + zeros + "e-5"), kMax);
+  EXPECT_EQ(coords::ParseLeadingNumber("-1" + zeros + "D-50"), -kMax);
+  EXPECT_EQ(coords::ParseLeadingNumber("0" + zeros + "1" + zeros + ".5"), kMax);
 }
 
 TEST(FormatNumberText, SignColumnPointAndSevenDigits) {
