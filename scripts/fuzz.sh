@@ -46,6 +46,7 @@ done
 
 echo "== fuzz summary"
 printf '%s\n' "${summary[@]}"
+echo "fuzz: $((${#summary[@]} - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [[ ${#failed[@]} -ne 0 ]]; then
   echo "fuzzing failed: ${failed[*]}"
   exit 1
