@@ -165,9 +165,13 @@ void BM_HeaderOnlyInPlace1GiB(benchmark::State& state) {
   if (RowValueAt(path, 2880 + 2 * std::int64_t{kWidth1G} * 7) != 7) state.SkipWithError("data moved");
 }
 
-BENCHMARK(BM_CopyAndSync512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
-BENCHMARK(BM_FullRewrite512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
-BENCHMARK(BM_FullRewrite512MiBWithDatasum)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_CopyAndSync512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(7);
+BENCHMARK(BM_FullRewrite512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(7);
+BENCHMARK(BM_FullRewrite512MiBWithDatasum)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3)
+    ->Repetitions(7);
 BENCHMARK(BM_CopyAndSync1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_HeaderOnlyInPlace1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
 BENCHMARK(BM_FullRewrite1GiBPeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
@@ -179,17 +183,13 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_FullRewrite512MiB/min_time:3.000/real_time",
-                      "BM_CopyAndSync512MiB/min_time:3.000/real_time",
+  reporter.PrintRatio("BM_FullRewrite512MiB", "BM_CopyAndSync512MiB",
                       "full rewrite / copy+fsync (512 MiB, limit 1.3)");
-  reporter.PrintRatio("BM_FullRewrite512MiBWithDatasum/min_time:3.000/real_time",
-                      "BM_FullRewrite512MiB/min_time:3.000/real_time",
+  reporter.PrintRatio("BM_FullRewrite512MiBWithDatasum", "BM_FullRewrite512MiB",
                       "full rewrite with DATASUM / without (512 MiB)");
-  reporter.PrintRatio("BM_FullRewrite512MiBWithDatasum/min_time:3.000/real_time",
-                      "BM_CopyAndSync512MiB/min_time:3.000/real_time",
+  reporter.PrintRatio("BM_FullRewrite512MiBWithDatasum", "BM_CopyAndSync512MiB",
                       "full rewrite with DATASUM / copy+fsync (512 MiB, limit 1.3)");
-  reporter.PrintRatio("BM_HeaderOnlyInPlace1GiB/min_time:1.000/real_time",
-                      "BM_CopyAndSync1GiB/iterations:3/real_time",
+  reporter.PrintRatio("BM_HeaderOnlyInPlace1GiB", "BM_CopyAndSync1GiB",
                       "header-only in place / copy+fsync (1 GiB, limit 0.01)");
   benchmark::Shutdown();
   return 0;
