@@ -9,6 +9,9 @@
 
 class QWidget;
 
+// The one filter both reading and saving offer.
+inline constexpr const char* kFitsFilter = "Fits-Bilddateien (*.fit)|*.fit";
+
 class CommonDialog {
  public:
   std::string DialogTitle;

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr const char* kFitsFilter = "Fits-Bilddateien (*.fit)|*.fit";
 constexpr int kCaptionPathCharacters = 30;
 
 }  // namespace

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr const char* kFitsFilter = "Fits-Bilddateien (*.fit)|*.fit";
 constexpr int kRepaintPauseMs = 50;
 
 fits::HeaderPlan PlanFromSharedState(const SharedState& shared, int instrumentRow) {

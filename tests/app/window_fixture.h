@@ -17,14 +17,12 @@
 #include <sstream>
 
 #include "app/form1.h"
+#include "temp_dir.h"
 
 namespace app_test {
 
 inline std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return fits_test::Slurp(path.string());
 }
 
 class WindowTest : public testing::Test {
