@@ -4,9 +4,11 @@
 
 namespace fits {
 
-SaveResult ReplaceFile(const std::string& target, const std::string& permissionsFrom,
+SaveResult ReplaceFile(const std::string& target, const std::string& input,
                        const std::function<bool(const platform::File&, std::string&)>& writeBody) {
   SaveResult result;
+  std::error_code exists;
+  const std::string& permissionsFrom = std::filesystem::exists(target, exists) ? target : input;
   std::string tempPath;
   platform::File temp = platform::CreateTempBeside(target, tempPath, result.error);
   if (!temp.IsOpen()) return result;

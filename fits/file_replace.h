@@ -13,9 +13,9 @@
 namespace fits {
 
 // writeBody writes the whole content into the open temporary file; on false
-// it has set error. The new file gets the permissions of permissionsFrom
-// (the target when it exists, else the input).
-SaveResult ReplaceFile(const std::string& target, const std::string& permissionsFrom,
+// it has set error. The new file keeps the target's permissions, or takes
+// the input's when the target is new.
+SaveResult ReplaceFile(const std::string& target, const std::string& input,
                        const std::function<bool(const platform::File&, std::string&)>& writeBody);
 
 }  // namespace fits

@@ -34,9 +34,7 @@ SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, 
   platform::File source = platform::OpenForReading(input, result.error);
   std::int64_t size = 0;
   if (!source.IsOpen() || !FileSize(source, size, result.error)) return result;
-  std::error_code exists;
-  const std::string& permissionsFrom = std::filesystem::exists(target, exists) ? target : input;
-  return ReplaceFile(target, permissionsFrom, [&](const platform::File& output, std::string& error) {
+  return ReplaceFile(target, input, [&](const platform::File& output, std::string& error) {
     return Write(output, header, error) &&
            CopyRange(source, oldHeaderBytes, size - oldHeaderBytes, output, error);
   });

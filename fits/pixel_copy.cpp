@@ -1,7 +1,6 @@
 #include "fits/pixel_copy.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <vector>
 
 #include "fits/checksum.h"
@@ -67,10 +66,8 @@ SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout
   }
   platform::File source = platform::OpenForReading(input, result.error);
   if (!source.IsOpen()) return result;
-  std::error_code exists;
-  const std::string& permissionsFrom = std::filesystem::exists(target, exists) ? target : input;
   OnesComplementSum sum;
-  return ReplaceFile(target, permissionsFrom, [&](const platform::File& output, std::string& error) {
+  return ReplaceFile(target, input, [&](const platform::File& output, std::string& error) {
     if (!Write(output, header, error) ||
         !WriteRowsReversed(source, layout, output, sealHeader ? &sum : nullptr, error) ||
         !CopyExtensions(source, layout, output, error))
