@@ -88,20 +88,20 @@ void Form1::TakeReadResult(const fits::HeaderReadResult& result, bool logCreated
 }
 
 void Form1::SetFieldText(fits::CoordinateBox box, const std::string& text) {
-  QLineEdit* field = box == fits::CoordinateBox::tb_r   ? tb_r
-                     : box == fits::CoordinateBox::tb_x ? tb_x
-                     : box == fits::CoordinateBox::tb_d ? tb_d
-                                                        : tb_y;
+  struct Target {
+    QLineEdit* field;
+    void (Form1::*handler)();
+  };
+  const Target target = box == fits::CoordinateBox::tb_r   ? Target{tb_r, &Form1::tb_r_Change}
+                        : box == fits::CoordinateBox::tb_x ? Target{tb_x, &Form1::tb_x_Change}
+                        : box == fits::CoordinateBox::tb_d ? Target{tb_d, &Form1::tb_d_Change}
+                                                           : Target{tb_y, &Form1::tb_y_Change};
   const QString newText = FieldText(text);
-  if (field->text() != newText) {
-    field->setText(newText);  // runs the field's handler
-    return;
+  if (target.field->text() != newText) {
+    target.field->setText(newText);  // runs the field's handler
+  } else {
+    (this->*target.handler)();  // same text: Qt reports no change, but the values must still follow it
   }
-  // Same text: Qt reports no change, but the values must still follow it.
-  if (field == tb_r) tb_r_Change();
-  if (field == tb_x) tb_x_Change();
-  if (field == tb_d) tb_d_Change();
-  if (field == tb_y) tb_y_Change();
 }
 
 void Form1::CheckWcs() {
