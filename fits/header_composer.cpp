@@ -96,11 +96,15 @@ bool HasKeyword(std::span<const std::string> lines, std::string_view keyword) {
 
 }  // namespace
 
+std::string PadToCard(std::string_view text) {
+  std::string card(text.substr(0, kCardBytes));
+  card.resize(kCardBytes, ' ');
+  return card;
+}
+
 void WriteCard(std::string& header, std::string_view text, std::int32_t& cardCount) {
   ++cardCount;
-  const std::size_t start = header.size();
-  header.append(text.substr(0, kCardBytes));
-  header.resize(start + kCardBytes, ' ');
+  header += PadToCard(text);
 }
 
 std::string TelescopeCard(std::string_view name) {
@@ -237,8 +241,7 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
   if (out.cardCount > kCards) out.logLines.push_back("Warnung: FITS-Header länger als 1 2880Byte-Record ");
   const std::int32_t m = out.cardCount % kCards;
   if (m > 0) {
-    std::int32_t unused = 0;
-    for (std::int32_t i = 0; i < kCards - m; ++i) WriteCard(bytes, "", unused);
+    bytes.append(static_cast<std::size_t>(kCards - m) * kCardBytes, ' ');  // fill, not counted
   }
   return out;
 }
@@ -247,9 +250,7 @@ void SealIntegrityCards(ComposedHeader& header, std::uint32_t dataSum) {
   if (!header.integrity) return;
   const IntegrityCards& cards = *header.integrity;
   auto replace = [&](std::size_t cardIndex, std::size_t logIndex, const std::string& text) {
-    std::string padded = text.substr(0, kCardBytes);
-    padded.resize(kCardBytes, ' ');
-    header.bytes.replace(cardIndex * kCardBytes, kCardBytes, padded);
+    header.bytes.replace(cardIndex * kCardBytes, kCardBytes, PadToCard(text));
     if (logIndex < header.logLines.size()) header.logLines[logIndex] = text;
   };
   if (cards.hasDatasum) {

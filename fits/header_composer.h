@@ -68,7 +68,10 @@ struct ComposedHeader {
   float crota2 = 0.0f;
 };
 
-// Appends the text as one 80-byte card, blank-filled or cut, and counts it.
+// The text as one 80-byte card, blank-filled or cut after column 80.
+std::string PadToCard(std::string_view text);
+
+// Appends the text as one card and counts it.
 void WriteCard(std::string& header, std::string_view text, std::int32_t& cardCount);
 
 // The TELESCOP card: quotes in the name doubled, the name cut so that the
