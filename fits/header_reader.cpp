@@ -249,7 +249,9 @@ HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> re
     ++cardCount;
     if (position > kCards) {
       window.WriteLog("Warnung: Fitsheader länger als 36 Zeilen");
-      r.code = ReadCode::LongHeader;
+      // A SIMPLE card that failed as the first card of a record keeps its
+      // code: a failed read is never reported as a usable long header.
+      if (!r.fatal) r.code = ReadCode::LongHeader;
       position = 1;
     }
     if (cardCount >= kMostHeaderCards && !state.endFound) {

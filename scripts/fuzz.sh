@@ -34,7 +34,7 @@ for target in read_header ini_reader number_text; do
     for artifact in "$work/$target-"*; do
       [[ -f "$artifact" ]] || continue
       echo "-- reproducer $(basename "$artifact") (base64):"
-      base64 "$artifact" | head -c 4000
+      base64 "$artifact"
       echo
     done
     failed+=("$target")

@@ -130,6 +130,9 @@ TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
   std::string notSimpleFirst = Header({"SIMPLE  =                    F", "BITPIX  = 16", "END"});
   std::string notSimpleLater =
       Header({"BITPIX  = 16", "NAXIS1  = 3", "NAXIS2  = 2", "SIMPLE  = F", "END"}) + std::string(2880, '\0');
+  std::vector<std::string_view> simple37Cards(31, "COMMENT x");
+  simple37Cards.push_back("SIMPLE  = F");  // the 37th card, opening the second record
+  const std::string notSimple37 = Image(simple37Cards);
   std::vector<std::string_view> cubeCards(40, "HISTORY h");
   cubeCards.front() = "NAXIS   = 3";
   const std::string longCube = Image(cubeCards);
@@ -140,6 +143,7 @@ TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
        ReadCode::HeaderRead, false},  // T in column 38
       {notSimpleFirst, ReadCode::SizeImplausible, true},
       {notSimpleLater, ReadCode::NotSimple, true},
+      {notSimple37, ReadCode::NotSimple, true},
       {Image({"NAXIS   = 3"}), ReadCode::AxesNotTwo, false},
       {longCube, ReadCode::AxesNotTwo, false},  // never usable, however long the header
       {Header({kSimple, kNaxis, kNaxis1, kNaxis2, "END"}), ReadCode::SizeImplausible, true},
