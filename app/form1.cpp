@@ -199,7 +199,7 @@ bool Form1::MirrorCrpix2() {
   const int mirrored = shared.Naxis2 - shared.Crpix2;
   const auto fitting = coords::RoundToInteger(mirrored);
   if (!fitting) {
-    SetStatus("Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit, nicht gespiegelt");
+    SetStatus(fits::SaveCode::MirrorOutOfRange);
     logFile.WriteLine("Warnung: Spiegelung von CRPIX2 " + std::to_string(shared.Crpix2) + " an NAXIS2 " +
                       std::to_string(shared.Naxis2) + " ergibt " + std::to_string(mirrored) +
                       ", Wert nicht übernommen");
@@ -235,6 +235,10 @@ int Form1::SelectedInstrumentRow() const {
   return index;
 }
 
-void Form1::SetStatus(const std::string& text) {
-  tb_statusline->setText(QString::fromStdString(text));
+void Form1::SetStatus(std::string_view text) {
+  tb_statusline->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void Form1::SetStatus(fits::SaveCode code) {
+  SetStatus(fits::StatusText(code));
 }

@@ -75,6 +75,9 @@ class Form1 : public QWidget, public fits::ReaderWindow {
 
   void Form_Load();
   void cmd_fitsauswahl_Click();
+  // Reads the file as "fits lesen" does after the dialog: from the command
+  // line, a drop, or the dialog's choice.
+  void ReadFile(const std::string& path);
   void cmd_start_Click();
   void SaveHeaderOnly();
   void SaveWithPixelData();
@@ -109,7 +112,8 @@ class Form1 : public QWidget, public fits::ReaderWindow {
   // user has typed a text of their own or the list is empty.
   int SelectedInstrumentRow() const;
 
-  void SetStatus(const std::string& text);
+  void SetStatus(std::string_view text);
+  void SetStatus(fits::SaveCode code);
 
   // The header reader's way into the window.
   void SetFieldText(fits::CoordinateBox box, const std::string& text) override;

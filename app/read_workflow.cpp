@@ -24,12 +24,15 @@ void Form1::cmd_fitsauswahl_Click() {
   CommonDialog1.Filter = kFitsFilter;
   // A cancel leaves the window, the state, the open input and the log as they were.
   if (!CommonDialog1.ShowOpen(this)) return;
+  ReadFile(CommonDialog1.FileName);
+}
 
+void Form1::ReadFile(const std::string& path) {
   shared.ReadStatus = 0;
   shared.FatalError = false;
   shared.FlipNorthSouth = false;
   ob_NurHeader->setChecked(true);  // its handler finds the flag clear
-  shared.InputFileName = CommonDialog1.FileName;
+  shared.InputFileName = path;
   for (QWidget* control :
        std::initializer_list<QWidget*>{chk_wcs, ob_flipNS, ob_NurHeader, Chk_speichernunter})
     control->setEnabled(true);
@@ -47,7 +50,7 @@ void Form1::cmd_fitsauswahl_Click() {
     logFile.WriteLine("Error: Datei kann nicht geöffnet werden: " + shared.InputFileName);
     shared.FatalError = true;
     shared.ReadStatus = static_cast<std::int16_t>(fits::ReadCode::FileUnreadable);
-    SetStatus(std::string(fits::StatusText(fits::ReadCode::FileUnreadable)));
+    SetStatus(fits::StatusText(fits::ReadCode::FileUnreadable));
     cmd_start->setEnabled(false);
     return;
   }

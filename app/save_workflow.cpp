@@ -62,11 +62,11 @@ void Form1::cmd_start_Click() {
 bool Form1::SaveAllowed() {
   if (shared.FatalError || shared.InputFileName.empty() || shared.HeaderCardCount == 0 ||
       fits::BytesPerElement(shared.Bitpix) == 0) {
-    SetStatus("Error: keine gültige Fitsdatei gelesen, nichts gespeichert");
+    SetStatus(fits::SaveCode::NoValidRead);
     return false;
   }
   if (chk_wcs->isChecked() && SelectedInstrumentRow() < 0) {
-    SetStatus("Error: kein Instrument ausgewählt, nichts gespeichert");
+    SetStatus(fits::SaveCode::NoInstrument);
     logFile.WriteLine("Error: kein Instrument aus der Liste ausgewählt, Speichern abgelehnt");
     return false;
   }
@@ -110,14 +110,13 @@ void Form1::LogOutputHeader(const fits::ComposedHeader& header, bool dataSumReco
 }
 
 void Form1::ReportSave(const fits::SaveResult& result) {
-  if (!result.ok) {
+  if (!result.ok()) {
     logFile.WriteLine("Error: Speichern fehlgeschlagen: " + result.error);
-    SetStatus("FATAL: Speichern fehlgeschlagen, siehe logfile.txt");
-  } else if (shared.ReadStatus == static_cast<std::int16_t>(fits::ReadCode::HeaderCut)) {
-    SetStatus("Warnung: FITS-Header war zu lang, gekürzt");
-  } else {
-    SetStatus("FERTIG");
+  } else if (!result.error.empty()) {
+    logFile.WriteLine("Warnung: " + result.error);
   }
+  const bool cut = shared.ReadStatus == static_cast<std::int16_t>(fits::ReadCode::HeaderCut);
+  SetStatus(result.code == fits::SaveCode::Saved && cut ? fits::SaveCode::HeaderCut : result.code);
 }
 
 void Form1::SetSaveOptionsVisible(bool visible) {
@@ -137,16 +136,16 @@ void Form1::SaveHeaderOnly() {
   const fits::ImageLayout layout = InputLayout();
   // The data stay as they are: a DATASUM of the input stands, and only
   // without one are the data read to find it.
-  fits::SaveResult result{true, ""};
+  fits::SaveResult result{fits::SaveCode::Saved, ""};
   bool dataSumRecomputed = false;
   if (header.integrity) {
     std::uint32_t dataSum = header.integrity->inputDataSum.value_or(0);
     dataSumRecomputed = !header.integrity->inputDataSum;
-    if (dataSumRecomputed)
-      result.ok = fits::PrimaryDataSum(shared.InputFileName, layout, dataSum, result.error);
+    if (dataSumRecomputed && !fits::PrimaryDataSum(shared.InputFileName, layout, dataSum, result.error))
+      result.code = fits::SaveCode::Failed;
     fits::SealIntegrityCards(header, dataSum);
   }
-  if (result.ok)
+  if (result.ok())
     result = fits::IsSameFile(shared.InputFileName, shared.OutputFileName)
                  ? fits::RewriteHeaderInPlace(shared.OutputFileName, header.bytes, layout.dataOffset)
                  : fits::CopyWithNewHeader(shared.InputFileName, header.bytes, layout.dataOffset,
@@ -160,7 +159,7 @@ void Form1::SaveHeaderOnly() {
 
 void Form1::SaveWithPixelData() {
   if (!SaveAllowed() || !ChooseOutputFile()) return;
-  SetStatus("BITTE WARTEN: lese Bilddaten");
+  SetStatus(fits::SaveCode::ReadingData);
   cmd_fitsauswahl->setEnabled(false);
   cmd_start->setEnabled(false);
   SetSaveOptionsVisible(false);
@@ -169,7 +168,7 @@ void Form1::SaveWithPixelData() {
   OneTickPause(kRepaintPauseMs);
 
   inputFile.close();
-  SetStatus("BITTE WARTEN: schreibe Bilddaten");
+  SetStatus(fits::SaveCode::WritingData);
   fits::ComposedHeader header = WriteHeader();
   OneTickPause(kRepaintPauseMs);
   fits::HeaderForDataSum seal = nullptr;

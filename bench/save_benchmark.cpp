@@ -95,7 +95,7 @@ void BM_FullRewrite512MiB(benchmark::State& state) {
   WarmCache(in);
   for (auto _ : state) {
     const fits::SaveResult result = fits::WriteFlippedImage(in, layout, header, out);
-    if (!result.ok) state.SkipWithError(result.error.c_str());
+    if (!result.ok()) state.SkipWithError(result.error.c_str());
   }
   // The first output row is the last input row, and the other way round.
   const std::int64_t rowBytes = std::int64_t{kSide512} * 2;
@@ -117,7 +117,7 @@ void BM_FullRewrite512MiBWithDatasum(benchmark::State& state) {
   };
   WarmCache(in);
   for (auto _ : state) {
-    if (!fits::WriteFlippedImage(in, layout, header, out, seal).ok) state.SkipWithError("rewrite failed");
+    if (!fits::WriteFlippedImage(in, layout, header, out, seal).ok()) state.SkipWithError("rewrite failed");
   }
   // Row r holds the value r in every pixel; each row has 8192 words (r << 16 | r).
   fits::OnesComplementSum expected;
@@ -137,7 +137,7 @@ void BM_FullRewrite1GiBPeakMemory(benchmark::State& state) {
   const std::string out = (kDir / "flip1g.fit").string();
   const fits::ImageLayout layout{16, kWidth1G, kHeight1G, static_cast<std::int64_t>(fits::kRecordBytes)};
   for (auto _ : state) {
-    if (!fits::WriteFlippedImage(in, layout, HeaderRecord(), out).ok) state.SkipWithError("rewrite failed");
+    if (!fits::WriteFlippedImage(in, layout, HeaderRecord(), out).ok()) state.SkipWithError("rewrite failed");
   }
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
@@ -160,7 +160,7 @@ void BM_HeaderOnlyInPlace1GiB(benchmark::State& state) {
   for (auto _ : state) {
     const fits::SaveResult result =
         fits::RewriteHeaderInPlace(path, header, static_cast<std::int64_t>(fits::kRecordBytes));
-    if (!result.ok) state.SkipWithError(result.error.c_str());
+    if (!result.ok()) state.SkipWithError(result.error.c_str());
   }
   if (RowValueAt(path, 2880 + 2 * std::int64_t{kWidth1G} * 7) != 7) state.SkipWithError("data moved");
 }

@@ -20,7 +20,7 @@ SaveResult ReplaceFile(const std::string& target, const std::string& input,
     return result;
   }
   platform::SyncDirectoryOf(target);
-  result.ok = true;
+  result.code = SaveCode::Saved;
   return result;
 }
 

@@ -22,8 +22,9 @@ SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header
   SaveResult result;
   if (!SizeKeepsDataOffset(header, oldHeaderBytes, result)) return result;
   platform::File file = platform::OpenForUpdate(path, result.error);
-  result.ok = file.IsOpen() && WriteAt(file, header, 0, result.error) && Sync(file, result.error) &&
-              file.Close(result.error);
+  if (file.IsOpen() && WriteAt(file, header, 0, result.error) && Sync(file, result.error) &&
+      file.Close(result.error))
+    result.code = SaveCode::Saved;
   return result;
 }
 

@@ -1,5 +1,7 @@
 #include "fits/read_status.h"
 
+#include "fits/save_result.h"
+
 namespace fits {
 
 std::string_view StatusText(ReadCode code) {
@@ -26,6 +28,36 @@ std::string_view StatusText(ReadCode code) {
       return "FATAL: Fitsdatei nicht lesbar";
     case ReadCode::HeaderTooLong:
       return "FATAL: Fitsheader zu lang";
+  }
+  return "FATAL: unbekannter Status";
+}
+
+std::string_view StatusText(SaveCode code) {
+  switch (code) {
+    case SaveCode::Saved:
+      return "FERTIG";
+    case SaveCode::HeaderCut:
+      return "Warnung: FITS-Header war zu lang, gekürzt";
+    case SaveCode::NotDurable:
+      return "Warnung: gespeichert, aber nicht sicher auf der Platte, siehe logfile.txt";
+    case SaveCode::Failed:
+      return "FATAL: Speichern fehlgeschlagen, siehe logfile.txt";
+    case SaveCode::InputChanged:
+      return "Error: Datei seit dem Lesen verändert, nichts gespeichert";
+    case SaveCode::ReadOnly:
+      return "Error: Datei schreibgeschützt, nichts gespeichert";
+    case SaveCode::HardLinked:
+      return "Error: Datei hat mehrere Hardlinks, nichts gespeichert";
+    case SaveCode::NoValidRead:
+      return "Error: keine gültige Fitsdatei gelesen, nichts gespeichert";
+    case SaveCode::NoInstrument:
+      return "Error: kein Instrument ausgewählt, nichts gespeichert";
+    case SaveCode::ReadingData:
+      return "BITTE WARTEN: lese Bilddaten";
+    case SaveCode::WritingData:
+      return "BITTE WARTEN: schreibe Bilddaten";
+    case SaveCode::MirrorOutOfRange:
+      return "Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit, nicht gespiegelt";
   }
   return "FATAL: unbekannter Status";
 }

@@ -1,5 +1,4 @@
-// Outcome codes of reading and saving, with the status texts the window
-// shows for them.
+// Outcome codes of reading, with the status texts the window shows for them.
 #pragma once
 
 #include <cstdint>

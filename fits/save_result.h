@@ -1,14 +1,36 @@
+// Outcome codes of a save, each with the status text the window shows for it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace fits {
 
-// The outcome of writing a file: on failure the target is as it was and
-// error says why (German, for the log).
-struct SaveResult {
-  bool ok = false;
-  std::string error;
+enum class SaveCode : std::int16_t {
+  Saved = 0,     // "FERTIG"
+  HeaderCut,     // saved, but carried-over lines did not fit the old header
+  NotDurable,    // saved, but the folder could not be flushed: a power cut may lose the new name
+  Failed,        // nothing changed; the error says why
+  InputChanged,  // the file is no longer the one that was read
+  ReadOnly,      // the target is write-protected
+  HardLinked,    // the target has other names that a replace would split off
+  NoValidRead,   // no usable header has been read
+  NoInstrument,  // a WCS is to be written but no instrument row is selected
+  ReadingData,   // the full rewrite is under way
+  WritingData,
+  MirrorOutOfRange,  // the mirrored reference pixel does not fit 16 bits
 };
+
+// The outcome of writing a file: unless ok(), the target is as it was.
+// error holds the detail for the log (German).
+struct SaveResult {
+  SaveCode code = SaveCode::Failed;
+  std::string error;
+  bool ok() const { return code == SaveCode::Saved || code == SaveCode::NotDurable; }
+};
+
+// The status line for a save outcome.
+std::string_view StatusText(SaveCode code);
 
 }  // namespace fits

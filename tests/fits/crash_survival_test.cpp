@@ -30,7 +30,7 @@ TEST(CrashSurvival, KilledRewriteLeavesOldOrNewFile) {
   // The complete new file, made once without interruption.
   WriteBytes(dir / "img.fit", input);
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "new.fit").ok);
+  ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "new.fit").ok());
   const auto took =
       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
   const std::string expected = Slurp(dir / "new.fit");
@@ -44,7 +44,7 @@ TEST(CrashSurvival, KilledRewriteLeavesOldOrNewFile) {
     if (child == 0) {
       const fits::SaveResult result =
           fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "img.fit");
-      ::_exit(result.ok ? 0 : 1);
+      ::_exit(result.ok() ? 0 : 1);
     }
     // Kill points spread from before the first write to after the rename.
     std::this_thread::sleep_for(std::chrono::microseconds(random() % (took.count() * 5 / 4 + 1)));

@@ -19,15 +19,15 @@ TEST(RewriteHeaderInPlace, NewHeaderOverOldDataUntouched) {
   TempDir dir;
   WriteBytes(dir / "a.fit", OldFile());
   const std::string header(2 * 2880, 'N');
-  ASSERT_TRUE(fits::RewriteHeaderInPlace(dir / "a.fit", header, 2 * 2880).ok);
+  ASSERT_TRUE(fits::RewriteHeaderInPlace(dir / "a.fit", header, 2 * 2880).ok());
   EXPECT_EQ(Slurp(dir / "a.fit"), header + OldFile().substr(2 * 2880));
 
   // A header of another size would move the data: refused, nothing written.
   const fits::SaveResult refused =
       fits::RewriteHeaderInPlace(dir / "a.fit", std::string(2880, 'X'), 2 * 2880);
-  EXPECT_FALSE(refused.ok);
+  EXPECT_FALSE(refused.ok());
   EXPECT_EQ(Slurp(dir / "a.fit"), header + OldFile().substr(2 * 2880));
-  EXPECT_FALSE(fits::RewriteHeaderInPlace(dir / "missing.fit", header, 2 * 2880).ok);
+  EXPECT_FALSE(fits::RewriteHeaderInPlace(dir / "missing.fit", header, 2 * 2880).ok());
 }
 
 TEST(CopyWithNewHeader, CopyGetsHeaderInputStaysAsItWas) {
@@ -35,10 +35,10 @@ TEST(CopyWithNewHeader, CopyGetsHeaderInputStaysAsItWas) {
   WriteBytes(dir / "in.fit", OldFile());
   WriteBytes(dir / "out.fit", std::string(100000, 'Z'));  // an older, longer file of that name
   const std::string header(2 * 2880, 'N');
-  ASSERT_TRUE(fits::CopyWithNewHeader(dir / "in.fit", header, 2 * 2880, dir / "out.fit").ok);
+  ASSERT_TRUE(fits::CopyWithNewHeader(dir / "in.fit", header, 2 * 2880, dir / "out.fit").ok());
   EXPECT_EQ(Slurp(dir / "out.fit"), header + OldFile().substr(2 * 2880));
   EXPECT_EQ(Slurp(dir / "in.fit"), OldFile());
-  EXPECT_FALSE(fits::CopyWithNewHeader(dir / "in.fit", header, 2 * 2880, dir / "no/dir.fit").ok);
+  EXPECT_FALSE(fits::CopyWithNewHeader(dir / "in.fit", header, 2 * 2880, dir / "no/dir.fit").ok());
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 

@@ -56,7 +56,7 @@ TEST(WriteFlippedImage, RowsReversedBytesKeptForEveryBitpix) {
     const std::string input = Input(layout);
     WriteBytes(dir / "in.fit", input);
     const fits::SaveResult result = fits::WriteFlippedImage(dir / "in.fit", layout, header, dir / "out.fit");
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(Slurp(dir / "out.fit"), Flipped(input, layout, header)) << row.bitpix << " " << row.naxis1;
   }
 }
@@ -75,7 +75,7 @@ TEST(WriteFlippedImage, NanPatternsPassUnchanged) {
     for (int shift = 24; shift >= 0; shift -= 8) input.push_back(static_cast<char>((p >> shift) & 0xFF));
   input.resize(5760, '\0');
   WriteBytes(dir / "nan.fit", input);
-  ASSERT_TRUE(fits::WriteFlippedImage(dir / "nan.fit", layout, std::string(2880, 'N'), dir / "nan.fit").ok);
+  ASSERT_TRUE(fits::WriteFlippedImage(dir / "nan.fit", layout, std::string(2880, 'N'), dir / "nan.fit").ok());
   const std::string out = Slurp(dir / "nan.fit");
   EXPECT_EQ(out.substr(2880, 8), input.substr(2888, 8));
   EXPECT_EQ(out.substr(2888, 8), input.substr(2880, 8));
@@ -88,7 +88,7 @@ TEST(WriteFlippedImage, InPlaceReplacesWholeAndKeepsPermissions) {
   WriteBytes(dir / "img.fit", input);
   ::chmod((dir / "img.fit").c_str(), 0640);
   const std::string header = fits_test::Header({"SIMPLE  = T", "END"});
-  ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "img.fit").ok);
+  ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "img.fit").ok());
   EXPECT_EQ(Slurp(dir / "img.fit"), Flipped(input, layout, header));
   struct stat status {};
   ::stat((dir / "img.fit").c_str(), &status);
@@ -98,7 +98,7 @@ TEST(WriteFlippedImage, InPlaceReplacesWholeAndKeepsPermissions) {
   // An existing, longer file of the target's name keeps no old bytes.
   WriteBytes(dir / "img.fit", input);
   WriteBytes(dir / "old.fit", std::string(100000, 'X'));
-  ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "old.fit").ok);
+  ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "old.fit").ok());
   EXPECT_EQ(Slurp(dir / "old.fit"), Flipped(input, layout, header));
 }
 
@@ -110,12 +110,12 @@ fits::SaveResult SaveWithFileSizeLimit(const std::string& input, const ImageLayo
     fits::platform::IgnoreFileSizeSignal();
     const rlimit small{limit, limit};
     ::setrlimit(RLIMIT_FSIZE, &small);
-    ::_exit(fits::WriteFlippedImage(input, layout, header, target).ok ? 0 : 1);
+    ::_exit(fits::WriteFlippedImage(input, layout, header, target).ok() ? 0 : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
   fits::SaveResult result;
-  result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) result.code = fits::SaveCode::Saved;
   return result;
 }
 
@@ -126,20 +126,21 @@ TEST(WriteFlippedImage, FailedWriteLeavesTargetUntouched) {
   WriteBytes(dir / "img.fit", input);
   const std::string header = fits_test::Header({"SIMPLE  = T", "END"});
   for (const rlim_t limit : {rlim_t{0}, rlim_t{1000}, rlim_t{2880}, rlim_t{50000}, rlim_t{120000}}) {
-    EXPECT_FALSE(SaveWithFileSizeLimit(dir / "img.fit", layout, header, dir / "img.fit", limit).ok) << limit;
+    EXPECT_FALSE(SaveWithFileSizeLimit(dir / "img.fit", layout, header, dir / "img.fit", limit).ok())
+        << limit;
     EXPECT_EQ(Slurp(dir / "img.fit"), input) << limit;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << limit;
   }
-  EXPECT_TRUE(SaveWithFileSizeLimit(dir / "img.fit", layout, header, dir / "img.fit", 1 << 20).ok);
+  EXPECT_TRUE(SaveWithFileSizeLimit(dir / "img.fit", layout, header, dir / "img.fit", 1 << 20).ok());
 
   // A directory in the target's place, a target in a missing directory.
   std::filesystem::create_directory(dir / "taken.fit");
   fits::SaveResult result = fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "taken.fit");
-  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.ok());
   EXPECT_FALSE(result.error.empty());
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.fit"));
   result = fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "missing/out.fit");
-  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.ok());
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
@@ -148,7 +149,8 @@ TEST(WriteFlippedImage, ShortInputFailsWithoutWriting) {
   const ImageLayout layout{16, 300, 200, 2880};
   const std::string input = Input(layout).substr(0, 60000);
   WriteBytes(dir / "img.fit", input);
-  EXPECT_FALSE(fits::WriteFlippedImage(dir / "img.fit", layout, std::string(2880, ' '), dir / "img.fit").ok);
+  EXPECT_FALSE(
+      fits::WriteFlippedImage(dir / "img.fit", layout, std::string(2880, ' '), dir / "img.fit").ok());
   EXPECT_EQ(Slurp(dir / "img.fit"), input);
 }
 
