@@ -5,6 +5,7 @@
 
 #include "app/display_text.h"
 #include "app/form1.h"
+#include "app/typing_limit.h"
 #include "coords/number_text.h"
 #include "coords/sky_position.h"
 
@@ -16,9 +17,9 @@ double ValueOf(const QLineEdit* field) {
 
 void SetTexts(const coords::SexagesimalTexts& texts, QLineEdit* whole, QLineEdit* minutes,
               QLineEdit* seconds) {
-  whole->setText(FieldText(texts.whole));
-  minutes->setText(FieldText(texts.minutes));
-  seconds->setText(FieldText(texts.seconds));
+  ShowProgramText(whole, texts.whole);
+  ShowProgramText(minutes, texts.minutes);
+  ShowProgramText(seconds, texts.seconds);
 }
 
 }  // namespace
@@ -38,7 +39,7 @@ void Form1::tb_r_HH_Change() {
   if (!RaDezim) {
     shared.RaHours = coords::RaHoursFromFields(FieldBytes(tb_r_HH->text()), FieldBytes(tb_r_MM->text()),
                                                FieldBytes(tb_r_SS->text()));
-    tb_r->setText(FieldText(coords::FormatNumberText(shared.RaHours)));
+    ShowProgramText(tb_r, coords::FormatNumberText(shared.RaHours));
     shared.Crval1 = coords::Crval1FromRaHours(shared.RaHours);
   }
   RaHMS = false;
@@ -59,7 +60,7 @@ void Form1::tb_d_dg_Change() {
   if (!DeDezim) {
     shared.DecDegrees = coords::DecDegreesFromFields(FieldBytes(tb_d_dg->text()), FieldBytes(tb_d_MM->text()),
                                                      FieldBytes(tb_d_SS->text()));
-    tb_d->setText(FieldText(coords::FormatNumberText(shared.DecDegrees)));
+    ShowProgramText(tb_d, coords::FormatNumberText(shared.DecDegrees));
     shared.Crval2 = shared.DecDegrees;
   }
   DeGMS = false;

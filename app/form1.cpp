@@ -14,6 +14,7 @@
 #include "app/display_text.h"
 #include "app/typing_limit.h"
 #include "coords/number_text.h"
+#include "fits/pixel_copy.h"
 #include "fits/velorin_identity.h"
 
 // The picture is compiled into the static app library; its resource must be
@@ -196,17 +197,16 @@ void Form1::chk_wcs_Click() {
 }
 
 bool Form1::MirrorCrpix2() {
-  const int mirrored = shared.Naxis2 - shared.Crpix2;
-  const auto fitting = coords::RoundToInteger(mirrored);
-  if (!fitting) {
+  const auto mirrored = fits::MirroredCrpix2(shared.Naxis2, shared.Crpix2);
+  if (!mirrored) {
     SetStatus(fits::SaveCode::MirrorOutOfRange);
     logFile.WriteLine("Warnung: Spiegelung von CRPIX2 " + std::to_string(shared.Crpix2) + " an NAXIS2 " +
-                      std::to_string(shared.Naxis2) + " ergibt " + std::to_string(mirrored) +
-                      ", Wert nicht übernommen");
+                      std::to_string(shared.Naxis2) + " ergibt " +
+                      std::to_string(shared.Naxis2 + 1 - shared.Crpix2) + ", Wert nicht übernommen");
     return false;
   }
-  shared.Crpix2 = *fitting;
-  tb_y->setText(FieldText(coords::FormatNumberText(shared.Crpix2)));
+  shared.Crpix2 = *mirrored;
+  ShowProgramText(tb_y, coords::FormatNumberText(shared.Crpix2));
   return true;
 }
 

@@ -118,7 +118,7 @@ class Form1 : public QWidget, public fits::ReaderWindow {
   // The header reader's way into the window.
   void SetFieldText(fits::CoordinateBox box, const std::string& text) override;
   void CheckWcs() override;
-  bool AddInstrument(const std::string& name, float cdelt1, float cdelt2, float rotation) override;
+  bool AddInstrument(const config::Instrument& instrument) override;
   void WriteLog(std::string_view line) override { logFile.WriteLine(line); }
 
  private:

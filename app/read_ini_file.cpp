@@ -19,19 +19,13 @@ void ReadIniFile(SharedState& shared, QComboBox* Cb_instrume, LogFile& logFile) 
   // still build it once the file is there.
   if (!shared.InstrumentsPending || !contents.opened) return;
 
-  InstrumentLists& table = shared.InstrumentTable;
   const std::int16_t firstNew = shared.InstrumentCount;
-  for (const config::Instrument& instrument : contents.instruments) {
-    const auto row = static_cast<std::size_t>(shared.InstrumentCount++);
-    table.InstrumentName[row] = instrument.name;
-    table.InstrumentCdelt1[row] = instrument.cdelt1;
-    table.InstrumentCdelt2[row] = instrument.cdelt2;
-    table.InstrumentRotation[row] = instrument.rotation;
-  }
+  for (const config::Instrument& instrument : contents.instruments)
+    shared.InstrumentTable[static_cast<std::size_t>(shared.InstrumentCount++)] = instrument;
   // Rows a file's own WCS added before the configuration could be read are
   // in the list already.
   for (std::int16_t row = firstNew; row < shared.InstrumentCount; ++row)
-    Cb_instrume->addItem(DisplayName(table.InstrumentName[static_cast<std::size_t>(row)]));
+    Cb_instrume->addItem(DisplayName(shared.InstrumentTable[static_cast<std::size_t>(row)].name));
   if (Cb_instrume->count() > 0) Cb_instrume->setCurrentIndex(0);
   shared.InstrumentsPending = false;
 }

@@ -10,6 +10,7 @@
 #include "app/display_text.h"
 #include "app/form1.h"
 #include "app/read_ini_file.h"
+#include "app/typing_limit.h"
 #include "fits/read_status.h"
 
 namespace {
@@ -101,7 +102,7 @@ void Form1::SetFieldText(fits::CoordinateBox box, const std::string& text) {
                                                            : Target{tb_y, &Form1::tb_y_Change};
   const QString newText = FieldText(text);
   if (target.field->text() != newText) {
-    target.field->setText(newText);  // runs the field's handler
+    ShowProgramText(target.field, text);  // runs the field's handler
   } else {
     (this->*target.handler)();  // same text: Qt reports no change, but the values must still follow it
   }
@@ -111,21 +112,17 @@ void Form1::CheckWcs() {
   chk_wcs->setChecked(true);
 }
 
-bool Form1::AddInstrument(const std::string& name, float cdelt1, float cdelt2, float rotation) {
+bool Form1::AddInstrument(const config::Instrument& instrument) {
   if (static_cast<std::size_t>(shared.InstrumentCount) >= kInstrumentLimit) {
     // No row of another file may be taken silently: nothing is selected.
     Cb_instrume->setCurrentIndex(-1);
-    Cb_instrume->setEditText(DisplayName(name));
+    Cb_instrume->setEditText(DisplayName(instrument.name));
     return false;
   }
   const auto row = static_cast<std::size_t>(shared.InstrumentCount);
-  Cb_instrume->insertItem(shared.InstrumentCount, DisplayName(name));
+  Cb_instrume->insertItem(shared.InstrumentCount, DisplayName(instrument.name));
   Cb_instrume->setCurrentIndex(shared.InstrumentCount);
-  InstrumentLists& table = shared.InstrumentTable;
-  table.InstrumentName[row] = name;
-  table.InstrumentCdelt1[row] = cdelt1;
-  table.InstrumentCdelt2[row] = cdelt2;
-  table.InstrumentRotation[row] = rotation;
+  shared.InstrumentTable[row] = instrument;
   ++shared.InstrumentCount;
   return true;
 }

@@ -33,12 +33,7 @@ fits::HeaderPlan PlanFromSharedState(const SharedState& shared, int instrumentRo
   plan.cdelt2 = shared.Cdelt2;
   plan.crota1 = shared.Crota1;
   plan.crota2 = shared.Crota2;
-  if (instrumentRow >= 0) {
-    const auto row = static_cast<std::size_t>(instrumentRow);
-    const InstrumentLists& table = shared.InstrumentTable;
-    plan.instrument = fits::InstrumentRow{table.InstrumentName[row], table.InstrumentCdelt1[row],
-                                          table.InstrumentCdelt2[row], table.InstrumentRotation[row]};
-  }
+  if (instrumentRow >= 0) plan.instrument = shared.InstrumentTable[static_cast<std::size_t>(instrumentRow)];
   plan.keepLines = std::span(shared.KeepLines.data(), static_cast<std::size_t>(shared.KeepLineCount));
   return plan;
 }

@@ -7,17 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "config/instrument.h"
+
 inline constexpr std::size_t kKeepLineLimit = 201;
 inline constexpr std::size_t kRemoveKeyLimit = 201;
 inline constexpr std::size_t kInstrumentLimit = 31;
-
-// Four parallel columns; row n is entry n of the instrument list.
-struct InstrumentLists {
-  std::array<std::string, kInstrumentLimit> InstrumentName;
-  std::array<float, kInstrumentLimit> InstrumentCdelt1{};
-  std::array<float, kInstrumentLimit> InstrumentCdelt2{};
-  std::array<float, kInstrumentLimit> InstrumentRotation{};
-};
 
 struct SharedState {
   // 0 header read, 1 output header cut, 2 SIMPLE not T, 3 NAXIS not 2,
@@ -42,7 +36,8 @@ struct SharedState {
   std::array<std::string, kRemoveKeyLimit> RemoveKeys;
   std::int16_t RemoveKeyCount = 0;
 
-  InstrumentLists InstrumentTable;
+  // Row n is entry n of the instrument list.
+  std::array<config::Instrument, kInstrumentLimit> InstrumentTable;
   std::int16_t InstrumentCount = 0;
 
   bool HasWcs = false;

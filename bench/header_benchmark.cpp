@@ -19,7 +19,7 @@ namespace {
 struct QuietWindow : fits::ReaderWindow {
   void SetFieldText(fits::CoordinateBox, const std::string&) override {}
   void CheckWcs() override {}
-  bool AddInstrument(const std::string&, float, float, float) override { return true; }
+  bool AddInstrument(const config::Instrument&) override { return true; }
   void EnableWcsGroup() override {}
   void DisableWcsGroup() override {}
   void WriteLog(std::string_view line) override { benchmark::DoNotOptimize(line.data()); }
@@ -101,7 +101,7 @@ void BM_ComposeHeader221Cards(benchmark::State& state) {
   plan.cdelt2 = 0.0002f;
   plan.crota1 = 0.5f;
   plan.crota2 = 0.5f;
-  plan.instrument = fits::InstrumentRow{"Refraktor 80/480 + ASI294MC", -0.0002f, 0.0002f, 0.5f};
+  plan.instrument = config::Instrument{"Refraktor 80/480 + ASI294MC", -0.0002f, 0.0002f, 0.5f};
   plan.keepLines = lines;
   fits::ComposedHeader header;
   for (auto _ : state) {

@@ -9,16 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "config/instrument.h"
+
 namespace config {
 
 inline constexpr const char* kIniFileName = "velorin.ini";
-
-struct Instrument {
-  std::string name;  // bytes as written between the single quotes
-  float cdelt1 = 0.0f;
-  float cdelt2 = 0.0f;
-  float rotation = 0.0f;
-};
 
 // How many entries each list can still take; a surplus is dropped with one
 // log line per list.

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "coords/number_text.h"
+#include "fits/card_text.h"
 #include "fits/checksum.h"
 #include "fits/fits_sizes.h"
 #include "fits/velorin_identity.h"
@@ -66,32 +67,116 @@ std::string StringCard(std::string_view keywordAndEquals, std::string_view value
 
 // The comment of a card with a string value: from the "/" after the value.
 std::string CommentOf(std::string_view card) {
-  std::size_t pos = card.find('\'', 10);
-  if (pos != std::string_view::npos) pos = card.find('\'', pos + 1);
-  pos = card.find('/', pos == std::string_view::npos ? 10 : pos);
-  if (pos == std::string_view::npos) return "";
-  std::string_view comment = card.substr(pos);
-  while (!comment.empty() && comment.back() == ' ') comment.remove_suffix(1);
-  return std::string(comment);
+  const std::size_t close = ClosingQuote(card);
+  const std::size_t slash = card.find('/', close == std::string_view::npos ? 10 : close);
+  if (slash == std::string_view::npos) return "";
+  return std::string(TrimTrailingBlanks(card.substr(slash)));
 }
 
 std::optional<std::uint32_t> StringValueNumber(std::string_view card) {
-  const std::size_t open = card.find('\'', 8);
-  const std::size_t close = open == std::string_view::npos ? open : card.find('\'', open + 1);
-  if (close == std::string_view::npos) return std::nullopt;
-  std::string_view digits = card.substr(open + 1, close - open - 1);
-  while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
-  while (!digits.empty() && digits.back() == ' ') digits.remove_suffix(1);
-  std::uint32_t value = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  const std::optional<std::string> value = StringValue(card);
+  if (!value) return std::nullopt;
+  const std::string_view digits = TrimBlanks(*value);
+  std::uint32_t number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
   if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) return std::nullopt;
-  return value;
+  return number;
 }
 
 bool HasKeyword(std::span<const std::string> lines, std::string_view keyword) {
   for (const std::string& line : lines)
     if (std::string_view(line).substr(0, kKeywordBytes) == keyword) return true;
   return false;
+}
+
+// What becomes of one carried-over line.
+struct Carried {
+  enum class Kind { Card, Checksum, Datasum, Warning };
+  Carried(Kind k, std::string t, std::optional<std::uint32_t> sum = std::nullopt)
+      : kind(k), text(std::move(t)), inputDataSum(sum) {}
+  Kind kind;
+  std::string text;  // the card, an integrity card's comment, or a log line
+  std::optional<std::uint32_t> inputDataSum;
+  bool leftOut = false;
+};
+
+// A ROWORDER card with the other order, the comment kept in its column; empty
+// for a value that is neither TOP-DOWN nor BOTTOM-UP.
+std::optional<std::string> TurnedRowOrder(std::string_view card) {
+  const std::optional<std::string> value = StringValue(card);
+  const std::size_t close = ClosingQuote(card);
+  if (!value || close == std::string_view::npos) return std::nullopt;
+  std::string other;
+  if (*value == "TOP-DOWN") other = "BOTTOM-UP";
+  if (*value == "BOTTOM-UP") other = "TOP-DOWN";
+  if (other.empty()) return std::nullopt;
+  if (close - 11 > value->size()) other.resize(std::max(other.size(), close - 11), ' ');  // a padded value keeps its width
+  std::string turned = std::string(card.substr(0, 11)) + other + "'";
+  std::string rest(card.substr(close + 1));
+  if (turned.size() > close + 1) {
+    std::size_t blanks = 0;
+    while (blanks < rest.size() && blanks < turned.size() - close - 1 && rest[blanks] == ' ') ++blanks;
+    rest.erase(0, blanks);
+  } else {
+    rest.insert(0, close + 1 - turned.size(), ' ');
+  }
+  return turned + rest;
+}
+
+// The carried lines in order, with what becomes of each: another WCS than the
+// one written is dropped whole, CHECKSUM and DATASUM always come as a pair,
+// a flipped image turns its ROWORDER.
+std::vector<Carried> PlanCarriedLines(const HeaderPlan& plan) {
+  using Kind = Carried::Kind;
+  const bool carriesChecksum = HasKeyword(plan.keepLines, "CHECKSUM");
+  const bool carriesDatasum = HasKeyword(plan.keepLines, "DATASUM ");
+  bool checksumSeen = false;
+  bool datasumSeen = false;
+  std::vector<Carried> out;
+  for (const std::string& line : plan.keepLines) {
+    const std::string_view keyword = std::string_view(line).substr(0, kKeywordBytes);
+    if ((plan.writeWcs || plan.hasWcs) && IsPrimaryWcsCard(keyword)) {
+      out.push_back({Kind::Warning,
+                     "Warnung: " + std::string(KeywordOf(line)) + " entfernt, die WCS steht in CDELT/CROTA"});
+    } else if (keyword == "CHECKSUM" || keyword == "DATASUM ") {
+      // A second card of either name would be stale.
+      bool& seen = keyword == "CHECKSUM" ? checksumSeen : datasumSeen;
+      if (seen) {
+        out.push_back({Kind::Warning, "Warnung: doppelte Karte " + std::string(keyword) + " entfernt"});
+        continue;
+      }
+      seen = true;
+      if (keyword == "CHECKSUM") {
+        out.push_back({Kind::Checksum, CommentOf(line)});
+        if (!carriesDatasum) out.push_back({Kind::Datasum, "/ data unit checksum"});
+      } else {
+        if (!carriesChecksum) out.push_back({Kind::Checksum, "/ HDU checksum"});
+        out.push_back({Kind::Datasum, CommentOf(line), StringValueNumber(line)});
+      }
+    } else if (const auto turned = plan.flip && keyword == "ROWORDER" ? TurnedRowOrder(line) : std::nullopt) {
+      out.push_back({Kind::Card, *turned});
+      out.push_back({Kind::Warning, "Warnung: ROWORDER für das gespiegelte Bild umgekehrt"});
+    } else {
+      out.push_back({Kind::Card, line});
+    }
+  }
+  return out;
+}
+
+// Leaves out carried cards from the end until the rest fit into room cards;
+// the integrity pair goes last, so a saved header carries both or neither.
+// True when a card had to be left out.
+bool LeaveOutToFit(std::vector<Carried>& carried, std::int32_t room) {
+  std::int32_t cards = 0;
+  for (const Carried& line : carried) cards += line.kind != Carried::Kind::Warning;
+  const bool cut = cards > room;
+  for (const bool integrityToo : {false, true})
+    for (auto line = carried.rbegin(); line != carried.rend() && cards > room; ++line)
+      if (line->kind == Carried::Kind::Card || (integrityToo && line->kind != Carried::Kind::Warning)) {
+        if (!line->leftOut) --cards;
+        line->leftOut = true;
+      }
+  return cut;
 }
 
 }  // namespace
@@ -143,7 +228,7 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
 
   if (plan.writeWcs) {
     card(HistoryCard());
-    const InstrumentRow row = plan.instrument.value_or(InstrumentRow{});
+    const config::Instrument row = plan.instrument.value_or(config::Instrument{});
     if (!plan.hasWcs) {
       out.cdelt1 = row.cdelt1;
       out.cdelt2 = row.cdelt2;
@@ -151,7 +236,8 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
       out.crota1 = 0.0f;
     }
     if (plan.flip) out.cdelt2 = -out.cdelt2;
-    card(TelescopeCard(row.name));
+    // A row named after its scale names no telescope.
+    if (row.namesTelescope) card(TelescopeCard(row.name));
     card("EQUINOX = 2000.0");
     card("RADESYS = 'FK5 '");
     card("CTYPE1  = 'RA---TAN'  /");
@@ -166,69 +252,36 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
     card("CROTA2  = " + coords::NineDecimalText(out.crota2) + " /");
   }
 
-  const bool carriesChecksum = HasKeyword(plan.keepLines, "CHECKSUM");
-  const bool carriesDatasum = HasKeyword(plan.keepLines, "DATASUM ");
-  auto checksumCard = [&](std::string comment) {
-    if (!out.integrity) out.integrity.emplace();
-    IntegrityCards& cards = *out.integrity;
-    cards.hasChecksum = true;
-    cards.checksumComment = std::move(comment);
-    cards.checksumCard = static_cast<std::size_t>(out.cardCount);
-    cards.checksumLogLine = out.logLines.size();
-    card(StringCard("CHECKSUM=", kZeroChecksum, cards.checksumComment));
-  };
-  auto datasumCard = [&](std::string comment, std::optional<std::uint32_t> inputValue) {
-    if (!out.integrity) out.integrity.emplace();
-    IntegrityCards& cards = *out.integrity;
-    cards.hasDatasum = true;
-    cards.datasumComment = std::move(comment);
-    cards.inputDataSum = inputValue;
-    cards.datasumCard = static_cast<std::size_t>(out.cardCount);
-    cards.datasumLogLine = out.logLines.size();
-    card(StringCard("DATASUM =", "0", cards.datasumComment));
-  };
-  bool checksumWritten = false;
-  bool datasumWritten = false;
-  // A card the input lacked is added only where the old header has room for
-  // it and its partner.
-  auto roomToAdd = [&] { return !plan.fitOldHeader || out.cardCount < plan.headerCardCount - 2; };
-
-  for (std::size_t i = 0; i < plan.keepLines.size(); ++i) {
-    const std::string& line = plan.keepLines[i];
-    const std::string_view keyword = std::string_view(line).substr(0, kKeywordBytes);
-    // Our WCS block replaces any other description of the primary WCS.
-    if (plan.writeWcs && IsOtherPrimaryWcsForm(std::string_view(line).substr(0, kKeywordBytes))) {
-      out.logLines.push_back(
-          "Warnung: " + line.substr(0, std::min<std::size_t>(line.find(' '), kKeywordBytes)) +
-          " entfernt, die WCS steht in CDELT/CROTA");
-      continue;
-    }
-    // Integrity cards keep their places and get true values later; a second
-    // card of either name would be stale, so it is dropped.
-    if (keyword == "CHECKSUM" || keyword == "DATASUM ") {
-      bool& written = keyword == "CHECKSUM" ? checksumWritten : datasumWritten;
-      if (written) {
-        out.logLines.push_back("Warnung: doppelte Karte " + std::string(keyword) + " entfernt");
-        continue;
+  std::vector<Carried> carried = PlanCarriedLines(plan);
+  // The header-only rewrite must fit the old header's records, END included.
+  if (plan.fitOldHeader) out.cut = LeaveOutToFit(carried, plan.headerCardCount - 1 - out.cardCount);
+  for (const Carried& line : carried) {
+    if (line.leftOut) continue;
+    switch (line.kind) {
+      case Carried::Kind::Warning:
+        out.logLines.push_back(line.text);
+        break;
+      case Carried::Kind::Card:
+        card(line.text);
+        break;
+      case Carried::Kind::Checksum:
+      case Carried::Kind::Datasum: {
+        // Integrity cards keep their places and get true values later.
+        if (!out.integrity) out.integrity.emplace();
+        IntegrityCards& cards = *out.integrity;
+        const bool checksum = line.kind == Carried::Kind::Checksum;
+        (checksum ? cards.hasChecksum : cards.hasDatasum) = true;
+        (checksum ? cards.checksumComment : cards.datasumComment) = line.text;
+        (checksum ? cards.checksumCard : cards.datasumCard) = static_cast<std::size_t>(out.cardCount);
+        (checksum ? cards.checksumLogLine : cards.datasumLogLine) = out.logLines.size();
+        if (!checksum) cards.inputDataSum = line.inputDataSum;
+        card(checksum ? StringCard("CHECKSUM=", kZeroChecksum, line.text)
+                      : StringCard("DATASUM =", "0", line.text));
+        break;
       }
-      written = true;
-      if (keyword == "CHECKSUM") {
-        checksumCard(CommentOf(line));
-        if (!carriesDatasum && roomToAdd()) datasumCard("/ data unit checksum", std::nullopt);
-      } else {
-        if (!carriesChecksum && roomToAdd()) checksumCard("/ HDU checksum");
-        datasumCard(CommentOf(line), StringValueNumber(line));
-      }
-    } else {
-      card(line);
-    }
-    const bool linesLeft = i + 1 < plan.keepLines.size();
-    if (plan.fitOldHeader && out.cardCount > plan.headerCardCount - 2 && linesLeft) {
-      out.logLines.push_back("Fatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
-      out.cut = true;
-      break;
     }
   }
+  if (out.cut) out.logLines.push_back("Fatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
 
   // The header-only rewrite keeps the old header's size, so the data keep
   // their offset: blank cards go before END when the new header is shorter

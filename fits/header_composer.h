@@ -10,14 +10,9 @@
 #include <string_view>
 #include <vector>
 
-namespace fits {
+#include "config/instrument.h"
 
-struct InstrumentRow {
-  std::string name;  // bytes, written as the TELESCOP value
-  float cdelt1 = 0.0f;
-  float cdelt2 = 0.0f;
-  float rotation = 0.0f;
-};
+namespace fits {
 
 struct HeaderPlan {
   std::int16_t bitpix = 0;
@@ -36,7 +31,7 @@ struct HeaderPlan {
   float cdelt2 = 0.0f;
   float crota1 = 0.0f;
   float crota2 = 0.0f;
-  std::optional<InstrumentRow> instrument;  // the selected row; needed with writeWcs
+  std::optional<config::Instrument> instrument;  // the selected row; needed with writeWcs
   std::span<const std::string> keepLines;
 };
 

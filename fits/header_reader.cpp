@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "coords/number_text.h"
+#include "fits/card_text.h"
 #include "fits/fits_sizes.h"
 #include "fits/wcs_forms.h"
 
@@ -19,60 +20,135 @@ double NumericValue(std::string_view card) {
   return coords::ParseLeadingNumber(card.substr(9, 22));
 }
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 bool IsRemoved(std::string_view keyword, std::span<const std::string> removeKeys) {
   bool removed = false;
   for (const std::string& entry : removeKeys) {
-    const std::string_view prefix = Trim(entry);
+    const std::string_view prefix = TrimBlanks(entry);
     if (prefix.size() <= kKeywordBytes && keyword.substr(0, prefix.size()) == prefix) removed = true;
   }
   return removed;
 }
+
+// The cards of the file's own WCS, as far as they decide whether Velorin can
+// carry it.
+struct WcsCards {
+  bool seen = false;  // any card of a WCS at all
+  std::optional<std::string> ctype1;
+  std::optional<std::string> ctype2;
+  std::optional<std::string> equinox;  // the value as written
+  double equinoxValue = 0.0;
+  std::optional<std::string> radesys;
+  bool crval1 = false;
+  bool crval2 = false;
+  bool crpix1 = false;  // present and within 16 bits
+  bool crpix2 = false;
+  bool cdelt1 = false;
+  bool cdelt2 = false;
+  double cdelt1Value = 0.0;
+  double cdelt2Value = 0.0;
+  LinearTransform transform;
+};
 
 // The state of one read beyond what the result carries.
 struct ReadState {
   HeaderReadResult result;
   double bitpixValue = 0.0;
   bool naxisNotTwo = false;
-  bool sizeOutOfRange = false;
-  bool hasCdelt = false;
-  double cdelt1Value = 0.0;
-  double cdelt2Value = 0.0;
-  LinearTransform transform;
+  bool naxis1OutOfRange = false;
+  bool naxis2OutOfRange = false;
+  WcsCards wcs;
+  // Cards to carry, in header order; the WCS cards among them are left out
+  // again when the file's WCS is taken, as the composer writes its own.
+  std::vector<std::string> kept;
+  std::vector<bool> keptIsWcs;
   bool endFound = false;
 };
 
 // Image sizes must be 1 to 32767; a value beyond is never wrapped.
-void TakeSize(ReadState& state, std::int16_t& target, std::string_view card, ReaderWindow& window) {
+void TakeSize(bool& outOfRange, std::int16_t& target, std::string_view card, ReaderWindow& window) {
   const double value = NumericValue(card);
   const auto rounded = coords::RoundToInteger(value);
   if (rounded && *rounded >= 0) {
     target = *rounded;
     return;
   }
-  state.sizeOutOfRange = true;
-  window.WriteLog("Error: " + std::string(Trim(card.substr(0, 8))) +
-                  " ausserhalb 1 bis 32767: " + std::string(Trim(card.substr(10, 20))));
+  outOfRange = true;
+  window.WriteLog("Error: " + std::string(KeywordOf(card)) +
+                  " ausserhalb 1 bis 32767: " + std::string(TrimBlanks(card.substr(10, 20))));
 }
 
 // A reference pixel beyond 16 bits is not taken; the field and its value
 // keep agreeing.
-void TakeReferencePixel(CoordinateBox box, std::string_view card, ReaderWindow& window) {
+bool TakeReferencePixel(CoordinateBox box, std::string_view card, ReaderWindow& window) {
   if (const auto pixel = coords::RoundToInteger(NumericValue(card))) {
     window.SetFieldText(box, coords::FormatNumberText(*pixel));
-  } else {
-    window.WriteLog("Warnung: " + std::string(Trim(card.substr(0, 8))) +
-                    " passt nicht in 16 Bit, nicht übernommen: " + std::string(Trim(card.substr(10, 20))));
+    return true;
   }
+  window.WriteLog("Warnung: " + std::string(KeywordOf(card)) + " passt nicht in 16 Bit, nicht übernommen: " +
+                  std::string(TrimBlanks(card.substr(10, 20))));
+  return false;
+}
+
+// The value of a card that may hold a string or a bare word.
+std::string TextValue(std::string_view card) {
+  if (auto value = StringValue(card)) return std::string(TrimBlanks(*value));
+  return std::string(TrimBlanks(card.substr(10, 20)));
+}
+
+// Keeps a card for the output unless the configuration removes it.
+void Keep(ReadState& state, std::string_view card, std::span<const std::string> removeKeys, bool isWcs) {
+  if (IsRemoved(card.substr(0, kKeywordBytes), removeKeys)) return;
+  state.kept.emplace_back(card);
+  state.keptIsWcs.push_back(isWcs);
+}
+
+// The cards of the file's own WCS: its position goes into the fields as it is
+// read; whether the WCS is taken is decided after the last card.
+bool HandleWcsCard(ReadState& state, std::string_view card, ReaderWindow& window) {
+  HeaderReadResult& r = state.result;
+  WcsCards& wcs = state.wcs;
+  const std::string_view keyword = card.substr(0, kKeywordBytes);
+  if (keyword == "CTYPE1  ") {
+    wcs.ctype1 = TextValue(card);
+  } else if (keyword == "CTYPE2  ") {
+    wcs.ctype2 = TextValue(card);
+  } else if (keyword == "EQUINOX ") {
+    wcs.equinox = TextValue(card);
+    wcs.equinoxValue = coords::ParseLeadingNumber(*wcs.equinox);
+  } else if (keyword == "RADESYS ") {
+    wcs.radesys = TextValue(card);
+  } else if (keyword == "CRVAL1  ") {
+    const float raHours = coords::ToSingle(static_cast<double>(coords::ToSingle(NumericValue(card))) / 15.0);
+    window.SetFieldText(CoordinateBox::tb_r, coords::FormatNumberText(raHours));
+    wcs.crval1 = true;
+  } else if (keyword == "CRPIX1  ") {
+    wcs.crpix1 = TakeReferencePixel(CoordinateBox::tb_x, card, window);
+  } else if (keyword == "CDELT1  ") {
+    wcs.cdelt1Value = NumericValue(card);
+    r.cdelt1 = coords::ToSingle(wcs.cdelt1Value);
+    wcs.cdelt1 = true;
+  } else if (keyword == "CRVAL2  ") {
+    window.SetFieldText(CoordinateBox::tb_d, coords::FormatNumberText(coords::ToSingle(NumericValue(card))));
+    wcs.crval2 = true;
+  } else if (keyword == "CRPIX2  ") {
+    wcs.crpix2 = TakeReferencePixel(CoordinateBox::tb_y, card, window);
+  } else if (keyword == "CDELT2  ") {
+    wcs.cdelt2Value = NumericValue(card);
+    r.cdelt2 = coords::ToSingle(wcs.cdelt2Value);
+    wcs.cdelt2 = true;
+  } else if (keyword == "CROTA1  ") {
+    r.crota1 = coords::ToSingle(NumericValue(card));
+  } else if (keyword == "CROTA2  ") {
+    r.crota2 = coords::ToSingle(NumericValue(card));
+  } else {
+    return false;
+  }
+  wcs.seen = true;
+  return true;
 }
 
 void HandleCard(ReadState& state, std::string_view card, std::span<const std::string> removeKeys,
-                std::size_t keepRoom, ReaderWindow& window) {
+                ReaderWindow& window) {
   HeaderReadResult& r = state.result;
   const std::string_view keyword = card.substr(0, kKeywordBytes);
   if (keyword == "END     ") {
@@ -94,68 +170,90 @@ void HandleCard(ReadState& state, std::string_view card, std::span<const std::st
       state.naxisNotTwo = true;
     }
   } else if (keyword == "NAXIS1  ") {
-    TakeSize(state, r.naxis1, card, window);
+    TakeSize(state.naxis1OutOfRange, r.naxis1, card, window);
   } else if (keyword == "NAXIS2  ") {
-    TakeSize(state, r.naxis2, card, window);
-  } else if (keyword == "CTYPE1  " || keyword == "CTYPE2  " || keyword == "EQUINOX " ||
-             keyword == "RADESYS ") {
-    r.hasWcs = true;
-  } else if (keyword == "CRVAL1  ") {
-    const float raHours = coords::ToSingle(static_cast<double>(coords::ToSingle(NumericValue(card))) / 15.0);
-    window.SetFieldText(CoordinateBox::tb_r, coords::FormatNumberText(raHours));
-  } else if (keyword == "CRPIX1  ") {
-    TakeReferencePixel(CoordinateBox::tb_x, card, window);
-  } else if (keyword == "CDELT1  ") {
-    state.cdelt1Value = NumericValue(card);
-    r.cdelt1 = coords::ToSingle(state.cdelt1Value);
-    state.hasCdelt = true;
-  } else if (keyword == "CRVAL2  ") {
-    window.SetFieldText(CoordinateBox::tb_d, coords::FormatNumberText(coords::ToSingle(NumericValue(card))));
-  } else if (keyword == "CRPIX2  ") {
-    TakeReferencePixel(CoordinateBox::tb_y, card, window);
-  } else if (keyword == "CDELT2  ") {
-    state.cdelt2Value = NumericValue(card);
-    r.cdelt2 = coords::ToSingle(state.cdelt2Value);
-    state.hasCdelt = true;
+    TakeSize(state.naxis2OutOfRange, r.naxis2, card, window);
   } else if (keyword == "TELESCOP") {
     r.telescope = TelescopeValue(card);
-  } else if (keyword == "CROTA1  ") {
-    r.crota1 = coords::ToSingle(NumericValue(card));
-  } else if (keyword == "CROTA2  ") {
-    r.crota2 = coords::ToSingle(NumericValue(card));
+  } else if (HandleWcsCard(state, card, window)) {
+    Keep(state, card, removeKeys, true);
   } else {
-    if (keyword.starts_with("CD") || keyword.starts_with("PC"))
-      TakeMatrixCard(keyword, NumericValue(card), state.transform);
-    if (IsRemoved(keyword, removeKeys)) return;
-    if (r.keptCards.size() < keepRoom) {
-      r.keptCards.emplace_back(card);
-    } else {
-      ++r.droppedCards;
-    }
+    if ((keyword.starts_with("CD") || keyword.starts_with("PC")) &&
+        TakeMatrixCard(keyword, NumericValue(card), state.wcs.transform))
+      state.wcs.seen = true;
+    // Written before RADESYS existed; it decides as RADESYS does when that is absent.
+    if (keyword == "RADECSYS" && !state.wcs.radesys) state.wcs.radesys = TextValue(card);
+    Keep(state, card, removeKeys, false);
   }
+}
+
+bool IsTan(const std::optional<std::string>& ctype, std::string_view tan) {
+  return ctype && (*ctype == tan || *ctype == std::string(tan) + "-SIP");
+}
+
+// Empty when the file's own WCS is one Velorin can carry: a gnomonic
+// projection of RA and Dec for equinox 2000 in FK5 or ICRS, with reference
+// point, reference pixel and a scale; otherwise why it is not taken. A WCS of
+// another kind is never relabelled, as its numbers would then point elsewhere.
+std::string WcsNotTakenReason(const WcsCards& wcs, const std::optional<ScaleAndRotation>& scale) {
+  if (!wcs.ctype1 || !wcs.ctype2) return "CTYPE1/CTYPE2 fehlen";
+  if (!IsTan(wcs.ctype1, "RA---TAN") || !IsTan(wcs.ctype2, "DEC--TAN"))
+    return "CTYPE1 '" + *wcs.ctype1 + "', CTYPE2 '" + *wcs.ctype2 + "', nur 'RA---TAN'/'DEC--TAN'";
+  if (wcs.equinox && wcs.equinoxValue != 2000.0) return "EQUINOX " + *wcs.equinox + ", nur 2000";
+  if (wcs.radesys && *wcs.radesys != "FK5" && *wcs.radesys != "ICRS")
+    return "RADESYS '" + *wcs.radesys + "', nur FK5 oder ICRS";
+  if (!wcs.crval1 || !wcs.crval2 || !wcs.crpix1 || !wcs.crpix2) return "CRVAL1/2 oder CRPIX1/2 fehlen";
+  if (!scale || scale->cdelt1 == 0.0f || scale->cdelt2 == 0.0f)
+    return "keine Skala (CDELT1/2 oder CD-Matrix)";
+  return "";
+}
+
+// The scale the file's WCS gives: from its CD or PC matrix, else its CDELT cards.
+std::optional<ScaleAndRotation> ScaleOf(const WcsCards& wcs, const HeaderReadResult& r, bool& fromMatrix) {
+  const bool hasCdelt = wcs.cdelt1 && wcs.cdelt2;
+  auto derived = ScaleFromMatrix(wcs.transform, hasCdelt, wcs.cdelt1Value, wcs.cdelt2Value);
+  fromMatrix = derived.has_value();
+  if (derived || !hasCdelt) return derived;
+  return ScaleAndRotation{r.cdelt1, r.cdelt2, r.crota2};
 }
 
 // The input carries a WCS: its own scale becomes an instrument, the fields
 // show its position but cannot be edited.
-void TakeInputWcs(ReadState& state, ReaderWindow& window) {
+void TakeInputWcs(ReadState& state, const ScaleAndRotation& scale, bool fromMatrix, ReaderWindow& window) {
   HeaderReadResult& r = state.result;
-  if (const auto derived =
-          ScaleFromMatrix(state.transform, state.hasCdelt, state.cdelt1Value, state.cdelt2Value)) {
-    r.cdelt1 = derived->cdelt1;
-    r.cdelt2 = derived->cdelt2;
-    r.crota2 = derived->crota2;
+  if (fromMatrix) {
+    r.cdelt1 = scale.cdelt1;
+    r.cdelt2 = scale.cdelt2;
+    r.crota2 = scale.crota2;
     r.crota1 = 0.0f;
     window.WriteLog("Warnung: CDELT1, CDELT2 und CROTA2 aus der CD/PC-Matrix abgeleitet");
   }
+  r.hasWcs = true;
   window.CheckWcs();
-  const std::string name =
-      !r.telescope.empty() ? r.telescope
-                           : coords::FormatNumberText(r.cdelt1) + "/" + coords::FormatNumberText(r.cdelt2);
-  if (!window.AddInstrument(name, r.cdelt1, r.cdelt2, r.crota2)) {
+  config::Instrument row{r.telescope, r.cdelt1, r.cdelt2, r.crota2, true};
+  if (row.name.empty()) {
+    row.name = coords::FormatNumberText(r.cdelt1) + "/" + coords::FormatNumberText(r.cdelt2);
+    row.namesTelescope = false;
+  }
+  if (!window.AddInstrument(row)) {
     r.instrumentDropped = true;
-    window.WriteLog("Warnung: Instrumententabelle voll, " + name + " nicht aufgenommen");
+    window.WriteLog("Warnung: Instrumententabelle voll, " + row.name + " nicht aufgenommen");
   }
   window.DisableWcsGroup();
+}
+
+// The carried cards, less the WCS cards of a WCS that was taken, as many as
+// there is room for.
+void KeepCards(ReadState& state, std::size_t keepRoom) {
+  HeaderReadResult& r = state.result;
+  for (std::size_t i = 0; i < state.kept.size(); ++i) {
+    if (r.hasWcs && state.keptIsWcs[i]) continue;
+    if (r.keptCards.size() < keepRoom) {
+      r.keptCards.push_back(std::move(state.kept[i]));
+    } else {
+      ++r.droppedCards;
+    }
+  }
 }
 
 void ZeroReferencePosition(ReaderWindow& window) {
@@ -206,20 +304,8 @@ std::int16_t SkipBlanks(std::string_view card, std::int16_t start) {
 }
 
 std::string TelescopeValue(std::string_view card) {
-  if (card[10] != '\'') return std::string(Trim(card.substr(11, 29)));
-  std::string value;
-  for (std::size_t i = 11; i < card.size(); ++i) {
-    if (card[i] == '\'') {
-      if (i + 1 < card.size() && card[i + 1] == '\'') {
-        value.push_back('\'');
-        ++i;
-        continue;
-      }
-      break;
-    }
-    value.push_back(card[i]);
-  }
-  return std::string(Trim(value));
+  if (const auto value = StringValue(card)) return std::string(TrimBlanks(*value));
+  return std::string(TrimBlanks(card.substr(11, 29)));
 }
 
 HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> removeKeys,
@@ -243,7 +329,7 @@ HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> re
       window.WriteLog("Warnung:  Leerzeile im Fitsheader");
     } else {
       window.WriteLog(std::string_view(card).substr(0, static_cast<std::size_t>(lastNonBlank)));
-      HandleCard(state, card, removeKeys, keepRoom, window);
+      HandleCard(state, card, removeKeys, window);
     }
     ++position;
     ++cardCount;
@@ -262,19 +348,26 @@ HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> re
     if (r.fatal) state.endFound = true;
   }
 
-  if (r.hasWcs) {
-    TakeInputWcs(state, window);
+  bool fromMatrix = false;
+  const std::optional<ScaleAndRotation> scale = ScaleOf(state.wcs, r, fromMatrix);
+  const std::string notTaken = WcsNotTakenReason(state.wcs, scale);
+  if (notTaken.empty()) {
+    TakeInputWcs(state, *scale, fromMatrix, window);
   } else {
+    if (state.wcs.seen) window.WriteLog("Warnung: WCS der Datei nicht übernommen: " + notTaken);
     window.EnableWcsGroup();
     ZeroReferencePosition(window);
   }
+  KeepCards(state, keepRoom);
 
   // A size out of range has had its own log line; a BITPIX beyond 16 bits is
   // not missing but unsupported (below).
+  const bool outOfRange = state.naxis1OutOfRange || state.naxis2OutOfRange;
   const bool missing = coords::RoundToInteger(state.bitpixValue) == 0 ||
-                       ((r.naxis1 == 0 || r.naxis2 == 0) && !state.sizeOutOfRange);
+                       (r.naxis1 == 0 && !state.naxis1OutOfRange) ||
+                       (r.naxis2 == 0 && !state.naxis2OutOfRange);
   if (missing) window.WriteLog("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen");
-  if (missing || state.sizeOutOfRange) {
+  if (missing || outOfRange) {
     r.fatal = true;
     r.code = ReadCode::SizeImplausible;
   }
@@ -293,7 +386,8 @@ HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> re
   if (!r.fatal && state.naxisNotTwo && r.code == ReadCode::LongHeader) r.code = ReadCode::AxesNotTwo;
   if (!r.fatal && BytesPerElement(coords::RoundToInteger(state.bitpixValue).value_or(0)) == 0)
     Fail(r, ReadCode::BitpixUnsupported, window,
-         "Error: BITPIX " + std::string(Trim(coords::FormatNumberText(coords::ToSingle(state.bitpixValue)))) +
+         "Error: BITPIX " +
+             std::string(TrimBlanks(coords::FormatNumberText(coords::ToSingle(state.bitpixValue)))) +
              " wird nicht unterstützt");
   if (IsUsable(r.code)) CheckDataLength(r, input, window);
   if (r.droppedCards > 0)

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/instrument.h"
 #include "fits/read_status.h"
 
 namespace fits {
@@ -26,7 +27,7 @@ class ReaderWindow {
   virtual void CheckWcs() = 0;
   // Adds a row to the instrument table and the list and selects it; false
   // when the table is full (nothing is then selected).
-  virtual bool AddInstrument(const std::string& name, float cdelt1, float cdelt2, float rotation) = 0;
+  virtual bool AddInstrument(const config::Instrument& instrument) = 0;
   virtual void EnableWcsGroup() = 0;
   virtual void DisableWcsGroup() = 0;
   virtual void WriteLog(std::string_view line) = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "coords/number_text.h"
 #include "fits/checksum.h"
 #include "fits/file_replace.h"
 #include "fits/fits_sizes.h"
@@ -52,6 +53,10 @@ bool CopyExtensions(const platform::File& input, const ImageLayout& layout, cons
 }
 
 }  // namespace
+
+std::optional<std::int16_t> MirroredCrpix2(std::int16_t naxis2, std::int16_t crpix2) {
+  return coords::RoundToInteger(int{naxis2} + 1 - int{crpix2});
+}
 
 std::int64_t DataBytes(const ImageLayout& layout) {
   return BytesPerElement(layout.bitpix) * layout.naxis1 * layout.naxis2;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,11 @@ struct ImageLayout {
   std::int16_t naxis2 = 0;
   std::int64_t dataOffset = 0;  // first data byte of the input: its header's size
 };
+
+// The reference pixel's y in the flipped image: FITS counts rows from 1, so
+// row j becomes row naxis2 + 1 - j (1000 and 300 give 701). Empty when the
+// result does not fit 16 bits.
+std::optional<std::int16_t> MirroredCrpix2(std::int16_t naxis2, std::int16_t crpix2);
 
 // Bytes of the data alone, 64-bit.
 std::int64_t DataBytes(const ImageLayout& layout);

@@ -4,14 +4,10 @@
 #include <numbers>
 
 #include "coords/number_text.h"
+#include "fits/card_text.h"
 
 namespace fits {
 namespace {
-
-std::string_view TrimRight(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
 
 // Digits from pos on, at least one; advances pos.
 bool Digits(std::string_view text, std::size_t& pos) {
@@ -39,7 +35,7 @@ bool IsIndexed(std::string_view keyword, std::string_view prefix) {
 }  // namespace
 
 bool TakeMatrixCard(std::string_view keyword, double value, LinearTransform& transform) {
-  const std::string_view key = TrimRight(keyword);
+  const std::string_view key = TrimTrailingBlanks(keyword);
   if (key.size() != 5 || key[3] != '_') return false;
   const int i = key[2] - '1';
   const int j = key[4] - '1';
@@ -79,11 +75,13 @@ std::optional<ScaleAndRotation> ScaleFromMatrix(const LinearTransform& transform
   return result;
 }
 
-bool IsOtherPrimaryWcsForm(std::string_view keyword) {
-  const std::string_view key = TrimRight(keyword);
-  for (const std::string_view exact :
-       {"LONPOLE", "LATPOLE", "WCSAXES", "RADECSYS", "EPOCH", "A_ORDER", "B_ORDER", "AP_ORDER", "BP_ORDER"})
+bool IsPrimaryWcsCard(std::string_view keyword) {
+  const std::string_view key = TrimTrailingBlanks(keyword);
+  for (const std::string_view exact : {"EQUINOX", "RADESYS", "LONPOLE", "LATPOLE", "WCSAXES", "RADECSYS",
+                                       "EPOCH", "A_ORDER", "B_ORDER", "AP_ORDER", "BP_ORDER"})
     if (key == exact) return true;
+  for (const std::string_view prefix : {"CTYPE", "CRVAL", "CRPIX", "CDELT", "CROTA", "CUNIT"})
+    if (IsIndexed(key, prefix)) return true;
   for (const std::string_view prefix : {"CD", "PC", "PV", "PS"})
     if (IsIndexedPair(key, prefix)) return true;
   for (const std::string_view prefix : {"A_", "B_", "AP_", "BP_"}) {
@@ -93,7 +91,7 @@ bool IsOtherPrimaryWcsForm(std::string_view keyword) {
     if (Digits(key, pos) && pos < key.size() && key[pos] == '_' && Digits(key, ++pos) && pos == key.size())
       return true;
   }
-  return IsIndexed(key, "CUNIT");
+  return false;
 }
 
 }  // namespace fits

@@ -1,7 +1,8 @@
-// Other forms in which a header can describe the primary WCS: a CD matrix,
-// a PC matrix with CDELT, projection parameters and SIP distortion terms.
-// Velorin writes CDELT and CROTA2 only, so it derives those from a matrix on
-// reading and drops the other forms when it writes its own WCS.
+// The forms in which a header can describe the primary WCS: CDELT and CROTA,
+// a CD matrix, a PC matrix with CDELT, projection parameters and SIP
+// distortion terms. Velorin writes CDELT and CROTA2 only, so it derives those
+// from a matrix on reading and drops every other WCS card when it writes its
+// own WCS, or when it takes the file's WCS but writes none.
 #pragma once
 
 #include <optional>
@@ -33,10 +34,11 @@ struct ScaleAndRotation {
 std::optional<ScaleAndRotation> ScaleFromMatrix(const LinearTransform& transform, bool hasCdelt,
                                                 double cdelt1, double cdelt2);
 
-// True for keywords of the primary WCS in a form other than CDELT/CROTA:
-// CDi_j, PCi_j, PVi_m, PSi_m, CUNITi, LONPOLE, LATPOLE, WCSAXES, RADECSYS,
-// EPOCH and the SIP cards. Keywords of alternate descriptions (ending in a
-// letter, such as CD1_1A) are not among them.
-bool IsOtherPrimaryWcsForm(std::string_view keyword);
+// True for keywords of the primary WCS: CTYPEi, CRVALi, CRPIXi, CDELTi,
+// CROTAi, EQUINOX, RADESYS and the other forms, CDi_j, PCi_j, PVi_m, PSi_m,
+// CUNITi, LONPOLE, LATPOLE, WCSAXES, RADECSYS, EPOCH and the SIP cards.
+// Keywords of alternate descriptions (ending in a letter, such as CD1_1A) are
+// not among them.
+bool IsPrimaryWcsCard(std::string_view keyword);
 
 }  // namespace fits

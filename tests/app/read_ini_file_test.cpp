@@ -51,7 +51,7 @@ TEST_F(ReadIniFileTest, FirstLoadBuildsTheListLaterLoadsOnlyTheLines) {
   ASSERT_EQ(form.Cb_instrume->count(), 2);
   EXPECT_EQ(form.Cb_instrume->itemText(1), "Reflector 200");
   EXPECT_EQ(form.SelectedInstrumentRow(), 0);
-  EXPECT_EQ(form.shared.InstrumentTable.InstrumentRotation[1], 1.5f);
+  EXPECT_EQ(form.shared.InstrumentTable[1].rotation, 1.5f);
   EXPECT_EQ(form.shared.KeepLineCount, 1);
   EXPECT_EQ(form.shared.RemoveKeys[0], "HISTORY");
 
@@ -97,7 +97,7 @@ TEST_F(ReadIniFileTest, TableNeverOverflowsItsThirtyOneRows) {
   WriteIni(text + "[end]\n");
   Load();
   EXPECT_EQ(form.shared.InstrumentCount, 31);
-  EXPECT_EQ(form.shared.InstrumentTable.InstrumentName[30], "I25");
+  EXPECT_EQ(form.shared.InstrumentTable[30].name, "I25");
   EXPECT_NE(Log().find("Warnung: zu viele Instrumente"), std::string::npos);
 }
 
@@ -107,8 +107,8 @@ TEST_F(ReadIniFileTest, NamesKeepTheirBytesAndShowReadably) {
       "ler 1' 1 1 0\n'M\xFC"
       "ller 2' 1 1 0\n[end]\n");
   Load();
-  EXPECT_EQ(form.shared.InstrumentTable.InstrumentName[0], "Sch\xC3\xBCler 1");
-  EXPECT_EQ(form.shared.InstrumentTable.InstrumentName[1], "M\xFCller 2");
+  EXPECT_EQ(form.shared.InstrumentTable[0].name, "Sch\xC3\xBCler 1");
+  EXPECT_EQ(form.shared.InstrumentTable[1].name, "M\xFCller 2");
   EXPECT_EQ(form.Cb_instrume->itemText(0), QString::fromUtf8("Schüler 1"));
   EXPECT_EQ(form.Cb_instrume->itemText(1), QString::fromUtf8("Müller 2"));  // Latin-1 fallback
 }

@@ -112,7 +112,7 @@ TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
   ASSERT_EQ(form->Cb_instrume->count(), 3);
   EXPECT_EQ(form->Cb_instrume->itemText(2), "C14");
   EXPECT_EQ(form->SelectedInstrumentRow(), 2);
-  EXPECT_EQ(form->shared.InstrumentTable.InstrumentCdelt1[2], -0.0002f);
+  EXPECT_EQ(form->shared.InstrumentTable[2].cdelt1, -0.0002f);
 
   // A second file with WCS adds a second row; its log starts afresh.
   Write("second.fit", WcsImage("OBJECT  = 'x'"));

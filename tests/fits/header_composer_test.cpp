@@ -25,7 +25,7 @@ HeaderPlan WcsPlan() {
   plan.crval2 = -12.5f;
   plan.crpix1 = 512;
   plan.crpix2 = 384;
-  plan.instrument = fits::InstrumentRow{"Refraktor 80", -0.000417f, 0.00025f, 1.5f};
+  plan.instrument = config::Instrument{"Refraktor 80", -0.000417f, 0.00025f, 1.5f};
   return plan;
 }
 

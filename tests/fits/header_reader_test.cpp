@@ -27,9 +27,9 @@ struct FakeWindow : fits::ReaderWindow {
     calls.push_back("field " + std::to_string(static_cast<int>(box)) + " " + text);
   }
   void CheckWcs() override { calls.push_back("check"); }
-  bool AddInstrument(const std::string& name, float cdelt1, float cdelt2, float rotation) override {
-    calls.push_back("add " + name + " " + coords::FormatNumberText(cdelt1) +
-                    coords::FormatNumberText(cdelt2) + coords::FormatNumberText(rotation));
+  bool AddInstrument(const config::Instrument& row) override {
+    calls.push_back("add " + row.name + " " + coords::FormatNumberText(row.cdelt1) +
+                    coords::FormatNumberText(row.cdelt2) + coords::FormatNumberText(row.rotation));
     return room-- > 0;
   }
   void EnableWcsGroup() override { calls.push_back("enable"); }

@@ -6,16 +6,17 @@
 
 namespace {
 
-TEST(IsOtherPrimaryWcsForm, MatrixProjectionAndSipCardsButNotAlternates) {
+TEST(IsPrimaryWcsCard, EveryFormOfTheWcsButNotAlternates) {
   for (const char* keyword :
        {"CD1_1   ", "CD2_2",    "PC1_2   ", "PV2_1   ", "PS1_0",    "CUNIT1  ", "CUNIT2",
         "LONPOLE ", "LATPOLE",  "WCSAXES ", "RADECSYS", "EPOCH   ", "A_ORDER ", "B_ORDER",
-        "AP_ORDER", "BP_ORDER", "A_0_2   ", "B_1_1",    "AP_2_0  ", "BP_0_1  ", "CD10_12 "})
-    EXPECT_TRUE(fits::IsOtherPrimaryWcsForm(keyword)) << keyword;
+        "AP_ORDER", "BP_ORDER", "A_0_2   ", "B_1_1",    "AP_2_0  ", "BP_0_1  ", "CD10_12 ", "CDELT1  ",
+        "CROTA2  ", "EQUINOX ", "RADESYS ", "CTYPE1  ", "CRVAL2  ", "CRPIX1  "})
+    EXPECT_TRUE(fits::IsPrimaryWcsCard(keyword)) << keyword;
   for (const char* keyword :
-       {"CD1_1A  ", "PC1_1B  ", "CTYPE1A ", "CUNIT1A ", "A_DMAX  ", "CDELT1  ", "CROTA2  ", "CD1_    ",
-        "CD_1    ", "PCOUNT  ", "EQUINOX ", "RADESYS ", "HISTORY ", "A_1_    ", "CDELT1A ", "EPOCHX  "})
-    EXPECT_FALSE(fits::IsOtherPrimaryWcsForm(keyword)) << keyword;
+       {"CD1_1A  ", "PC1_1B  ", "CTYPE1A ", "CUNIT1A ", "A_DMAX  ", "CD1_    ",
+        "CD_1    ", "PCOUNT  ", "HISTORY ", "A_1_    ", "CDELT1A ", "EPOCHX  "})
+    EXPECT_FALSE(fits::IsPrimaryWcsCard(keyword)) << keyword;
 }
 
 TEST(ScaleFromMatrix, FlippedMatrixKeepsTheSameTransform) {
