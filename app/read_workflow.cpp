@@ -82,10 +82,11 @@ void Form1::TakeReadResult(const fits::HeaderReadResult& result, bool logCreated
   for (const std::string& card : result.keptCards) shared.KeepLines[shared.KeepLineCount++] = card;
 
   const bool usable = fits::IsUsable(result.code);
-  std::string status(fits::StatusText(result.code));
-  if (usable && result.droppedCards > 0) status = "Warnung: zu viele Headerzeilen, nicht alle übernommen";
-  if (usable && result.instrumentDropped) status = "Warnung: Instrumentenliste voll, bitte Instrument wählen";
-  if (!logCreated) status += " - Warnung: kein logfile.txt";
+  fits::ReadCode shown = result.code;
+  if (usable && result.droppedCards > 0) shown = fits::ReadCode::KeepLinesFull;
+  if (usable && result.instrumentDropped) shown = fits::ReadCode::InstrumentsFull;
+  std::string status(fits::StatusText(shown));
+  if (!logCreated) status += fits::kNoLogFileSuffix;
   SetStatus(status);
   // A failed read after a good one must not leave saving open.
   cmd_start->setEnabled(usable);

@@ -110,7 +110,8 @@ std::optional<std::string> TurnedRowOrder(std::string_view card) {
   if (*value == "TOP-DOWN") other = "BOTTOM-UP";
   if (*value == "BOTTOM-UP") other = "TOP-DOWN";
   if (other.empty()) return std::nullopt;
-  if (close - 11 > value->size()) other.resize(std::max(other.size(), close - 11), ' ');  // a padded value keeps its width
+  if (close - 11 > value->size())
+    other.resize(std::max(other.size(), close - 11), ' ');  // a padded value keeps its width
   std::string turned = std::string(card.substr(0, 11)) + other + "'";
   std::string rest(card.substr(close + 1));
   if (turned.size() > close + 1) {

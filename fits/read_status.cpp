@@ -28,6 +28,10 @@ std::string_view StatusText(ReadCode code) {
       return "FATAL: Fitsdatei nicht lesbar";
     case ReadCode::HeaderTooLong:
       return "FATAL: Fitsheader zu lang";
+    case ReadCode::KeepLinesFull:
+      return "Warnung: zu viele Headerzeilen, nicht alle übernommen";
+    case ReadCode::InstrumentsFull:
+      return "Warnung: Instrumentenliste voll, bitte Instrument wählen";
   }
   return "FATAL: unbekannter Status";
 }

@@ -18,6 +18,9 @@ enum class ReadCode : std::int16_t {
   DataIncomplete = 8,     // the file is shorter than its header announces
   FileUnreadable = 9,     // the chosen file cannot be opened
   HeaderTooLong = 10,     // more header cards than a 16-bit count holds
+  // Status texts of a usable read with a warning; never a ReadStatus.
+  KeepLinesFull = 11,    // more cards to carry than the list holds
+  InstrumentsFull = 12,  // the file's own instrument found no row
 };
 
 // Codes after which the header can be saved.
@@ -27,5 +30,8 @@ constexpr bool IsUsable(ReadCode code) {
 
 // The status line after a read.
 std::string_view StatusText(ReadCode code);
+
+// Added to the status line when logfile.txt cannot be written.
+inline constexpr std::string_view kNoLogFileSuffix = " - Warnung: kein logfile.txt";
 
 }  // namespace fits
