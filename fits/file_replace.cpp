@@ -4,24 +4,61 @@
 
 namespace fits {
 
-SaveResult ReplaceFile(const std::string& target, const std::string& input,
-                       const std::function<bool(const platform::File&, std::string&)>& writeBody) {
+SaveResult ReplaceFile(const std::string& target, const std::string& input, const WriteBody& writeBody) {
+  return detail::ReplaceFileVia(target, input, writeBody, &platform::CreateTempBeside);
+}
+
+SaveResult InputUnchanged(const std::string& input, const platform::FileIdentity& asRead) {
   SaveResult result;
-  std::error_code exists;
-  const std::string& permissionsFrom = std::filesystem::exists(target, exists) ? target : input;
-  std::string tempPath;
-  platform::File temp = platform::CreateTempBeside(target, tempPath, result.error);
-  if (!temp.IsOpen()) return result;
-  const bool written = writeBody(temp, result.error) &&
-                       platform::CopyPermissions(permissionsFrom, temp, result.error) &&
-                       platform::Sync(temp, result.error);
-  if (!temp.Close(result.error) || !written || !platform::RenameOver(tempPath, target, result.error)) {
-    platform::Remove(tempPath);
-    return result;
+  platform::FileIdentity now;
+  if (!platform::IdentityOf(input, now, result.error)) {
+    result.code = SaveCode::InputChanged;
+    result.error += ", nichts geschrieben";
+  } else if (now != asRead) {
+    result.code = SaveCode::InputChanged;
+    result.error = input + " wurde seit dem Lesen verändert, nichts geschrieben";
+  } else {
+    result.code = SaveCode::Saved;
   }
-  platform::SyncDirectoryOf(target);
-  result.code = SaveCode::Saved;
   return result;
 }
 
+bool RefusedAsWriteProtected(const std::string& path, SaveResult& result) {
+  if (!platform::IsWriteProtected(path)) return false;
+  result.code = SaveCode::ReadOnly;
+  result.error = path + " ist schreibgeschützt, nichts geschrieben";
+  return true;
+}
+
+namespace detail {
+
+SaveResult ReplaceFileVia(const std::string& target, const std::string& input, const WriteBody& writeBody,
+                          MakeTemp makeTemp) {
+  SaveResult result;
+  const std::string real = platform::FollowLinks(target);
+  if (RefusedAsWriteProtected(real, result)) return result;
+  const std::uint64_t links = platform::HardLinkCount(real);
+  if (links > 1) {
+    result.code = SaveCode::HardLinked;
+    result.error = real + " hat " + std::to_string(links) + " Hardlinks, nichts geschrieben";
+    return result;
+  }
+  std::error_code unknown;
+  const bool targetExists = std::filesystem::exists(real, unknown);
+  platform::TempFile temp = makeTemp(real, result.error);
+  if (!temp.file.IsOpen()) return result;
+  const bool written =
+      writeBody(temp.file, result.error) &&
+      platform::CopyAttributes(targetExists ? real : input, temp.file, targetExists, result.error) &&
+      platform::Sync(temp.file, result.error);
+  if (!written) {
+    platform::Discard(temp);
+    return result;
+  }
+  if (!platform::PutInPlace(temp, real, result.error)) return result;
+  result.code = platform::SyncDirectoryOf(real, result.error) ? SaveCode::Saved : SaveCode::NotDurable;
+  return result;
+}
+
+}  // namespace detail
 }  // namespace fits

@@ -12,10 +12,34 @@
 
 namespace fits {
 
-// writeBody writes the whole content into the open temporary file; on false
-// it has set error. The new file keeps the target's permissions, or takes
-// the input's when the target is new.
-SaveResult ReplaceFile(const std::string& target, const std::string& input,
-                       const std::function<bool(const platform::File&, std::string&)>& writeBody);
+// Writes the whole content into the open temporary file; on false it has set error.
+using WriteBody = std::function<bool(const platform::File&, std::string&)>;
 
+// The new file keeps the target's permissions and, where the process may,
+// its owner and group, or takes the input's permissions when the target is
+// new. A symbolic link as target stays a link: the file it leads to is
+// replaced. Refused without writing: a write-protected target (ReadOnly), and
+// one with other hard links that a rename would split off (HardLinked). When
+// the folder cannot be flushed after the rename the file is replaced, but the
+// code is NotDurable.
+SaveResult ReplaceFile(const std::string& target, const std::string& input, const WriteBody& writeBody);
+
+// Saved while the file at input is still the one read (same file, size and
+// modification time), else InputChanged: a save must not overwrite what
+// another program changed meanwhile.
+SaveResult InputUnchanged(const std::string& input, const platform::FileIdentity& asRead);
+
+// Sets result to ReadOnly for an existing target the user may not write:
+// every way of saving refuses it alike.
+bool RefusedAsWriteProtected(const std::string& path, SaveResult& result);
+
+namespace detail {
+
+// ReplaceFile with the temporary made by makeTemp, so that the tests can take
+// the way of file systems without unnamed files.
+using MakeTemp = platform::TempFile (*)(const std::string& target, std::string& error);
+SaveResult ReplaceFileVia(const std::string& target, const std::string& input, const WriteBody& writeBody,
+                          MakeTemp makeTemp);
+
+}  // namespace detail
 }  // namespace fits

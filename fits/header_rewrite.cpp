@@ -21,6 +21,7 @@ SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header
                                 std::int64_t oldHeaderBytes) {
   SaveResult result;
   if (!SizeKeepsDataOffset(header, oldHeaderBytes, result)) return result;
+  if (RefusedAsWriteProtected(path, result)) return result;
   platform::File file = platform::OpenForUpdate(path, result.error);
   if (file.IsOpen() && WriteAt(file, header, 0, result.error) && Sync(file, result.error) &&
       file.Close(result.error))

@@ -6,10 +6,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <vector>
+
+// Images beyond 2 GiB are read and written at their true offsets on 32-bit
+// systems too.
+static_assert(sizeof(off_t) == 8, "configure with _FILE_OFFSET_BITS=64");
 
 namespace fits::platform {
 namespace {
@@ -24,7 +31,100 @@ constexpr std::int64_t kMostPerCall = std::int64_t{1} << 30;
 // Pieces one gathered write takes (the system's kMostPieces on Linux).
 constexpr std::size_t kMostPieces = 1024;
 
+// The names temporaries of target get: ".<name>.velorin-" and six letters or digits.
+std::string TempPrefix(const std::filesystem::path& target) {
+  return (target.parent_path() / ("." + target.filename().string() + ".velorin-")).string();
+}
+constexpr std::size_t kTempSuffix = 6;
+
+// Temporaries a killed save of this target left behind; only Velorin's own
+// names and only regular files, so nothing of the user's is touched.
+void RemoveStaleTemps(const std::filesystem::path& target) {
+  const std::string prefix = "." + target.filename().string() + ".velorin-";
+  std::filesystem::path directory = target.parent_path();
+  if (directory.empty()) directory = ".";
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    if (name.size() != prefix.size() + kTempSuffix || !name.starts_with(prefix) ||
+        !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+      continue;
+    std::error_code ignored;
+    if (entry->is_regular_file(ignored) && !entry->is_symlink(ignored)) ::unlink(entry->path().c_str());
+  }
+}
+
+TempFile CreateNamed(const std::string& target, std::string& error) {
+  std::string pattern = TempPrefix(target) + std::string(kTempSuffix, 'X');
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) {
+    Failed(error, "Anlegen einer Datei neben " + target + " fehlgeschlagen");
+    return {};
+  }
+  return {File(fd), pattern};
+}
+
+// Errors of a file system (or kernel) that cannot make unnamed files.
+bool NoUnnamedFiles(int reason) {
+  return reason == EOPNOTSUPP || reason == ENOTSUP || reason == EISDIR || reason == EINVAL ||
+         reason == ENOENT;
+}
+
+// A free temporary name for an unnamed file that is complete.
+bool LinkUnderTempName(TempFile& temp, const std::string& target, std::string& error) {
+  static thread_local std::mt19937_64 random(
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<std::uint64_t>(::getpid()) << 32));
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  const std::string from = "/proc/self/fd/" + std::to_string(temp.file.Descriptor());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = TempPrefix(target);
+    for (std::size_t i = 0; i < kTempSuffix; ++i) name += kLetters[random() % (sizeof(kLetters) - 1)];
+    if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temp.path = name;
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  return Failed(error, "Benennen der neuen Datei neben " + target + " fehlgeschlagen");
+}
+
 }  // namespace
+
+bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& error) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return Failed(error, path + " nicht lesbar");
+  identity.device = status.st_dev;
+  identity.inode = status.st_ino;
+  identity.size = status.st_size;
+  identity.modifiedNs = std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec;
+  return true;
+}
+
+bool IsWriteProtected(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return false;
+  return (status.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+std::uint64_t HardLinkCount(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return 0;
+  return status.st_nlink;
+}
+
+std::string FollowLinks(const std::string& path) {
+  std::filesystem::path current(path);
+  std::error_code error;
+  for (int hops = 0; hops < 40 && std::filesystem::is_symlink(current, error); ++hops) {
+    const std::filesystem::path next = std::filesystem::read_symlink(current, error);
+    if (error) break;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  return current.string();
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -58,16 +158,50 @@ File OpenForUpdate(const std::string& path, std::string& error) {
   return File(fd);
 }
 
-File CreateTempBeside(const std::string& target, std::string& tempPath, std::string& error) {
-  const std::filesystem::path path(target);
-  std::string pattern = (path.parent_path() / ("." + path.filename().string() + ".velorin-XXXXXX")).string();
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) {
+TempFile CreateTempBeside(const std::string& target, std::string& error) {
+  // Also clears what a save killed between naming and renaming left.
+  RemoveStaleTemps(target);
+  std::filesystem::path directory = std::filesystem::path(target).parent_path();
+  if (directory.empty()) directory = ".";
+  const int fd = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0 && ::access("/proc/self/fd", X_OK) == 0) return {File(fd), {}};
+  if (fd >= 0) {
+    ::close(fd);  // without /proc it could never be named
+  } else if (!NoUnnamedFiles(errno)) {
     Failed(error, "Anlegen einer Datei neben " + target + " fehlgeschlagen");
-    return File();
+    return {};
   }
-  tempPath = pattern;
-  return File(fd);
+  return CreateNamed(target, error);
+}
+
+TempFile CreateNamedTempBeside(const std::string& target, std::string& error) {
+  RemoveStaleTemps(target);
+  return CreateNamed(target, error);
+}
+
+bool PutInPlace(TempFile& temp, const std::string& target, std::string& error) {
+  if (temp.path.empty() && !LinkUnderTempName(temp, target, error)) {
+    Discard(temp);
+    return false;
+  }
+  if (!temp.file.Close(error)) {
+    Discard(temp);
+    return false;
+  }
+  if (::rename(temp.path.c_str(), target.c_str()) != 0) {
+    Failed(error, "Ersetzen von " + target + " fehlgeschlagen");
+    Discard(temp);
+    return false;
+  }
+  temp.path.clear();
+  return true;
+}
+
+void Discard(TempFile& temp) {
+  std::string ignored;
+  temp.file.Close(ignored);
+  if (!temp.path.empty()) ::unlink(temp.path.c_str());
+  temp.path.clear();
 }
 
 bool FileSize(const File& file, std::int64_t& size, std::string& error) {
@@ -172,31 +306,34 @@ bool Sync(const File& file, std::string& error) {
   return true;
 }
 
-bool CopyPermissions(const std::string& from, const File& to, std::string& error) {
+bool CopyAttributes(const std::string& from, const File& to, bool keepOwner, std::string& error) {
   struct stat status {};
   if (::stat(from.c_str(), &status) != 0) return Failed(error, "Rechte von " + from + " nicht lesbar");
-  if (::fchmod(to.Descriptor(), status.st_mode & 07777) != 0)
+  // A user may not give a file away, but may keep its group where a member;
+  // both refusals leave the replacement the user's own. Set before the
+  // permissions, since a change of owner clears set-id bits.
+  if (keepOwner && ::fchown(to.Descriptor(), status.st_uid, status.st_gid) != 0) {
+    if (errno != EPERM && errno != EINVAL) return Failed(error, "Eigentümer nicht übertragbar");
+    [[maybe_unused]] const int groupOnly = ::fchown(to.Descriptor(), static_cast<uid_t>(-1), status.st_gid);
+  }
+  // Some file systems (FAT, some network shares) have no permissions to set.
+  if (::fchmod(to.Descriptor(), status.st_mode & 07777) != 0 && errno != EPERM && errno != ENOTSUP &&
+      errno != EOPNOTSUPP)
     return Failed(error, "Rechte nicht übertragbar");
   return true;
 }
 
-bool RenameOver(const std::string& temp, const std::string& target, std::string& error) {
-  if (::rename(temp.c_str(), target.c_str()) != 0)
-    return Failed(error, "Ersetzen von " + target + " fehlgeschlagen");
-  return true;
-}
-
-void SyncDirectoryOf(const std::string& path) {
+bool SyncDirectoryOf(const std::string& path, std::string& error) {
   std::filesystem::path directory = std::filesystem::path(path).parent_path();
   if (directory.empty()) directory = ".";
+  const std::string what = "Ordner " + directory.string() + " nicht auf die Platte geschrieben";
   const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
+  if (fd < 0) return Failed(error, what);
+  const bool synced = ::fsync(fd) == 0;
+  const int reason = errno;
   ::close(fd);
-}
-
-void Remove(const std::string& path) {
-  ::unlink(path.c_str());
+  errno = reason;
+  return synced || Failed(error, what);
 }
 
 }  // namespace fits::platform

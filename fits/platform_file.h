@@ -1,8 +1,8 @@
 // The few file system calls Velorin makes beyond the standard library: whole
 // reads and writes at an offset, gathered writes, in-kernel copies, flushing
-// to disk and replacing a file by a rename. The only file that knows the
-// platform; each call returns false and fills error (German, with the
-// system's reason) on failure.
+// to disk, what a file is and who may write it, and replacing a file by a
+// rename. The only file that knows the platform; each call returns false and
+// fills error (German, with the system's reason) on failure.
 #pragma once
 
 #include <cstdint>
@@ -31,10 +31,45 @@ class File {
   int fd_ = -1;
 };
 
+// Which file a name stands for, and the state it was in: a file rewritten or
+// replaced since differs in at least one of these.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::int64_t size = -1;
+  std::int64_t modifiedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& error);  // follows links
+
+// Whether an existing file is not to be written: the user has no write
+// access, or the file has no write permission at all (which even root
+// respects here). False for a missing file.
+bool IsWriteProtected(const std::string& path);
+// The names a regular file has; 0 when it is missing or no regular file.
+std::uint64_t HardLinkCount(const std::string& path);
+// Where a chain of symbolic links ends (path itself when it is no link),
+// also when the last link names a file that does not exist yet.
+std::string FollowLinks(const std::string& path);
+
 File OpenForReading(const std::string& path, std::string& error);
 File OpenForUpdate(const std::string& path, std::string& error);  // read and write, no truncation
-// A new, empty file beside target (same directory), for a replace by rename.
-File CreateTempBeside(const std::string& target, std::string& tempPath, std::string& error);
+
+// A new, empty file beside its target (same directory) for a replace by
+// rename. It has no name (path empty) until PutInPlace where the file system
+// allows, so a killed save leaves nothing behind.
+struct TempFile {
+  File file;
+  std::string path;
+};
+TempFile CreateTempBeside(const std::string& target, std::string& error);
+// The way where unnamed files are refused: first removes stale temporaries of
+// target that an earlier, killed save left, then makes a named one.
+TempFile CreateNamedTempBeside(const std::string& target, std::string& error);
+// Names the complete temp file target (replacing the file there) and closes it.
+bool PutInPlace(TempFile& temp, const std::string& target, std::string& error);
+// Drops a temp file that is not to be used.
+void Discard(TempFile& temp);
 
 bool FileSize(const File& file, std::int64_t& size, std::string& error);
 bool ReadAt(const File& file, char* data, std::int64_t size, std::int64_t offset, std::string& error);
@@ -46,12 +81,11 @@ bool WriteGathered(const File& file, std::span<const std::string_view> pieces, s
 // Appends size bytes of from, starting at offset, inside the kernel where it can.
 bool CopyRange(const File& from, std::int64_t offset, std::int64_t size, const File& to, std::string& error);
 bool Sync(const File& file, std::string& error);
-// The permissions of an existing file, to give its replacement.
-bool CopyPermissions(const std::string& from, const File& to, std::string& error);
-bool RenameOver(const std::string& temp, const std::string& target, std::string& error);
+// The permissions of an existing file, and with keepOwner its owner and group
+// where the process may set them, to give its replacement.
+bool CopyAttributes(const std::string& from, const File& to, bool keepOwner, std::string& error);
 // Makes a rename in this file's directory durable.
-void SyncDirectoryOf(const std::string& path);
-void Remove(const std::string& path);
+bool SyncDirectoryOf(const std::string& path, std::string& error);
 
 }  // namespace fits::platform
 

@@ -1,16 +1,15 @@
-""
-    "Opens a saved file with astropy and checks the WCS Velorin wrote.
+"""Opens a saved file with astropy and checks the WCS Velorin wrote.
 
-    Called by the window tests with one JSON argument : path the saved file crpix[x, y]
-    : must reach astropy's WCS unchanged crval[ra, dec] in degrees : where
-                                                                     pixel(CRPIX1, CRPIX2)
-must land cdelt[c1, c2](optional) : the scale astropy reads like(optional)
-another file whose WCS has the same scale and rotation mirror_of(optional)
-another file whose CD2_2 has the opposite sign checksum(optional)
-open with checksum verification;
-any warning fails telescop(optional)
-the TELESCOP value astropy must read flipped(optional)
-the same image saved flipped : every pixel(x, y) here
+Called by the window tests with one JSON argument:
+  path       the saved file
+  crpix      [x, y]: must reach astropy's WCS unchanged
+  crval      [ra, dec] in degrees: where pixel (CRPIX1, CRPIX2) must land
+  cdelt      [c1, c2] (optional): the scale astropy reads
+  like       (optional) another file whose WCS has the same scale and rotation
+  mirror_of  (optional) another file whose CD2_2 has the opposite sign
+  checksum   (optional) open with checksum verification; any warning fails
+  telescop   (optional) the TELESCOP value astropy must read
+  flipped    (optional) the same image saved flipped: every pixel (x, y) here
              must have the sky position of (x, NAXIS2 + 1 - y) there
 Prints OK, or the first mismatch and exits 1.
 """
@@ -48,14 +47,14 @@ def main():
         wcs = WCS(header)
     if not np.allclose(wcs.wcs.crpix, args["crpix"], atol=0):
         fail(f"CRPIX {wcs.wcs.crpix} != {args['crpix']}")
-#Pixel(CRPIX1, CRPIX2) lands on the CRVAL written, which holds the
-#typed position to the seven digits of single precision.
+    # Pixel (CRPIX1, CRPIX2) lands on the CRVAL written, which holds the
+    # typed position to the seven digits of single precision.
     ra, dec = wcs.all_pix2world([args["crpix"]], 1)[0]
     if abs(ra - header["CRVAL1"]) > 1e-9 or abs(dec - header["CRVAL2"]) > 1e-9:
         fail(f"pixel {args['crpix']} -> ({ra}, {dec}), CRVAL ({header['CRVAL1']}, {header['CRVAL2']})")
     if abs(ra - args["crval"][0]) > 1e-4 or abs(dec - args["crval"][1]) > 1e-4:
         fail(f"pixel {args['crpix']} -> ({ra}, {dec}), expected {args['crval']}")
-#Nine decimals cut toward minus infinity : a few 1e-6 of the scale.
+    # Nine decimals cut toward minus infinity: a few 1e-6 of the scale.
     if "cdelt" in args and not np.allclose(wcs.wcs.cdelt, args["cdelt"], rtol=1e-5, atol=0):
         fail(f"CDELT {wcs.wcs.cdelt} != {args['cdelt']}")
     if "telescop" in args and header.get("TELESCOP") != args["telescop"]:
@@ -77,7 +76,7 @@ def main():
         mirrored = pixels.copy()
         mirrored[:, 1] = rows + 1 - pixels[:, 1]
         here, there = wcs.all_pix2world(pixels, 1), theirs.all_pix2world(mirrored, 1)
-#A row off would be a whole pixel, some 1e-4 degrees here.
+        # A row off would be a whole pixel, some 1e-4 degrees here.
         if not np.allclose(here, there, rtol=0, atol=1e-7):
             fail(f"pixels {pixels.tolist()} -> {here.tolist()}, flipped -> {there.tolist()}")
     print("OK")
