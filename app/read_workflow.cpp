@@ -45,7 +45,9 @@ void Form1::ReadFile(const std::string& path) {
   if (inputFile.is_open()) inputFile.close();
   inputFile.clear();
   std::error_code error;
-  if (std::filesystem::is_regular_file(shared.InputFileName, error))
+  std::string identityError;
+  if (std::filesystem::is_regular_file(shared.InputFileName, error) &&
+      fits::platform::IdentityOf(shared.InputFileName, shared.InputAsRead, identityError))
     inputFile.open(shared.InputFileName, std::ios::binary);
   if (!inputFile.is_open()) {
     logFile.WriteLine("Error: Datei kann nicht geöffnet werden: " + shared.InputFileName);

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "app/form1.h"
+#include "fits/file_replace.h"
 #include "fits/fits_sizes.h"
 #include "fits/header_composer.h"
 #include "fits/header_rewrite.h"
@@ -131,12 +132,13 @@ void Form1::SaveHeaderOnly() {
   const fits::ImageLayout layout = InputLayout();
   // The data stay as they are: a DATASUM of the input stands, and only
   // without one are the data read to find it.
-  fits::SaveResult result{fits::SaveCode::Saved, ""};
+  fits::SaveResult result = fits::InputUnchanged(shared.InputFileName, shared.InputAsRead);
   bool dataSumRecomputed = false;
   if (header.integrity) {
     std::uint32_t dataSum = header.integrity->inputDataSum.value_or(0);
     dataSumRecomputed = !header.integrity->inputDataSum;
-    if (dataSumRecomputed && !fits::PrimaryDataSum(shared.InputFileName, layout, dataSum, result.error))
+    if (result.ok() && dataSumRecomputed &&
+        !fits::PrimaryDataSum(shared.InputFileName, layout, dataSum, result.error))
       result.code = fits::SaveCode::Failed;
     fits::SealIntegrityCards(header, dataSum);
   }
@@ -172,8 +174,10 @@ void Form1::SaveWithPixelData() {
       fits::SealIntegrityCards(header, dataSum);
       return header.bytes;
     };
-  const fits::SaveResult result =
-      fits::WriteFlippedImage(shared.InputFileName, InputLayout(), header.bytes, shared.OutputFileName, seal);
+  fits::SaveResult result = fits::InputUnchanged(shared.InputFileName, shared.InputAsRead);
+  if (result.ok())
+    result = fits::WriteFlippedImage(shared.InputFileName, InputLayout(), header.bytes, shared.OutputFileName,
+                                     seal);
   LogOutputHeader(header, true);
 
   cmd_fitsauswahl->setEnabled(true);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/instrument.h"
+#include "fits/platform_file.h"
 
 inline constexpr std::size_t kKeepLineLimit = 201;
 inline constexpr std::size_t kRemoveKeyLimit = 201;
@@ -26,6 +27,8 @@ struct SharedState {
   std::int16_t Naxis1 = 0;
   std::int16_t Naxis2 = 0;
   std::string InputFileName;
+  // What the input was when read: a save refuses a file changed since.
+  fits::platform::FileIdentity InputAsRead;
   std::string OutputFileName;
 
   // Header lines for the output: the configuration's added lines, then the

@@ -78,4 +78,40 @@ TEST_F(RealFiles, AFieldRefusesAKeyOverItsLimitWhateverTheProgramWroteThere) {
   EXPECT_EQ(form->shared.Crpix2, 1190);
 }
 
+TEST_F(RealFiles, AFileThatCannotBeSavedSafelyIsLeftAsItIs) {
+  // Changed by another program after the read, write-protected, or one of
+  // several hard links replaced by a flip: nothing is written, and the status
+  // says why; the header-only save of a hard-linked file writes in place.
+  struct Row {
+    const char* what;
+    bool flip;
+    const char* status;
+  };
+  const Row rows[] = {{"changed", false, "Error: Datei seit dem Lesen verändert, nichts gespeichert"},
+                      {"changed", true, "Error: Datei seit dem Lesen verändert, nichts gespeichert"},
+                      {"protected", false, "Error: Datei schreibgeschützt, nichts gespeichert"},
+                      {"protected", true, "Error: Datei schreibgeschützt, nichts gespeichert"},
+                      {"linked", true, "Error: Datei hat mehrere Hardlinks, nichts gespeichert"},
+                      {"linked", false, "FERTIG"}};
+  for (const Row& row : rows) {
+    const std::string what = row.what;
+    std::filesystem::remove(Path("other.fit"));
+    Write("a.fit", Image(4, 3, {"OBJECT  = 'M 35'"}));
+    if (what == "linked") std::filesystem::create_hard_link(Path("a.fit"), Path("other.fit"));
+    ReadAndEnterWcs("a.fit");
+    if (row.flip) form->ob_flipNS->setChecked(true);
+    if (what == "protected") std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_read);
+    // Another program writes a header of two records into the file.
+    const std::string before = what == "changed" ? Image(4, 3, std::vector<std::string>(40, "COMMENT x"))
+                                                 : app_test::Slurp(Path("a.fit"));
+    if (what == "changed") Write("a.fit", before);
+    Save();
+    EXPECT_EQ(Status(), row.status) << what << " " << row.flip;
+    if (std::string_view(row.status) != "FERTIG") {
+      EXPECT_EQ(app_test::Slurp(Path("a.fit")), before) << what;
+    }
+    std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_all);
+  }
+}
+
 }  // namespace
