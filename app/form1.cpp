@@ -57,6 +57,7 @@ Form1::Form1() {
   setObjectName("Form1");
   setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
   setWindowTitle(QString("VELORIN: ") + fits::kPublisherAddress);
+  setAcceptDrops(true);
   BuildControls();
   ConnectHandlers();
   Form_Load();

@@ -18,6 +18,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -120,6 +122,11 @@ class Form1 : public QWidget, public fits::ReaderWindow {
   void CheckWcs() override;
   bool AddInstrument(const config::Instrument& instrument) override;
   void WriteLog(std::string_view line) override { logFile.WriteLine(line); }
+
+ protected:
+  // A dropped .fit/.fits file is read as "fits lesen" reads it (file_drop.cpp).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildControls();

@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/window_font.h"
 #include "fits/platform_file.h"
@@ -10,5 +11,6 @@ int main(int argc, char* argv[]) {
   ApplyWindowFont(application);
   Form1 window;
   window.show();
+  ReadFileArgument(window, QCoreApplication::arguments());
   return application.exec();
 }

@@ -1,4 +1,5 @@
-// Loads velorin.ini from the start-up directory into the shared state and,
+// Loads velorin.ini from the start-up directory (or, lacking one there, from
+// the user's configuration folder) into the shared state and,
 // on the first load of the run, the instrument list of the window.
 #pragma once
 

@@ -48,6 +48,15 @@ example=$root/usr/share/doc/velorin/examples/velorin.ini
 [[ -f $desktop ]] || fail "no desktop entry at /usr/share/applications/velorin.desktop"
 [[ -s $example ]] || fail "no example velorin.ini under /usr/share/doc/velorin/examples"
 desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+# "Open with Velorin" in a file manager needs the FITS types and a file in the command.
+grep -q '^MimeType=.*image/fits;' "$desktop" || fail "desktop entry does not offer to open FITS images"
+grep -q '^Exec=[^ ]* %[fFuU]$' "$desktop" || fail "desktop entry passes no file to velorin"
+
+# Debian's own checks of the package; its errors (a missing copyright file or
+# changelog, wrong permissions, ...) fail, its warnings are shown.
+lintian_out=$(lintian "$deb" 2>&1 || true)
+echo "$lintian_out"
+! grep -q '^E:' <<<"$lintian_out" || fail "lintian reports errors"
 
 # The entry names its command and icon; both have to be what the package ships.
 exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
@@ -63,14 +72,23 @@ for size in 64 128; do
   [[ ${header:32:16} == "$expected_size" ]] || fail "${icon#"$root"} is not ${size}x${size}"
 done
 
-# Started as a user would: from a directory holding velorin.ini. A window
-# that is still open when timeout ends it gives 124; a crash or an early
-# exit gives anything else.
+# Started as "Open with" does: from a directory holding velorin.ini, on a
+# file named relative to it, which is read at once. A window that is still
+# open when timeout ends it gives 124; a crash or an early exit gives anything
+# else.
 run=$work/run
 mkdir -p "$run" "$work/xdg"
 chmod 700 "$work/xdg"
 cp "$example" "$run/velorin.ini"
+{
+  for card in "SIMPLE  =                    T" "BITPIX  =                    8" "NAXIS   =                    2" \
+    "NAXIS1  =                    1" "NAXIS2  =                    1" END; do printf '%-80s' "$card"; done
+  printf '%2400s' ''
+} >"$run/bild.fit"
+truncate -s 5760 "$run/bild.fit"
 status=0
-(cd "$run" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/xdg" timeout -k 5 3 "$binary") || status=$?
+(cd "$run" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/xdg" timeout -k 5 3 "$binary" bild.fit) || status=$?
 [[ $status -eq 124 ]] || fail "the packaged velorin did not keep running (exit status $status)"
+head -c 200 "$run/logfile.txt" | grep -q "^\*\*\*\* FITS-fileheader von Input-Datei $run/bild.fit \*\*\*\*" ||
+  fail "velorin bild.fit did not read the file by its full path"
 echo "package $(basename "$deb") passed"

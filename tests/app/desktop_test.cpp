@@ -1,0 +1,142 @@
+// The ways in from the desktop: a file named on the command line, a file
+// dropped on the window, and velorin.ini from the configuration folder.
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <cstdlib>
+
+#include "app/command_line.h"
+#include "fits_test_files.h"
+#include "window_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// No test may pick up the configuration folder of whoever runs them.
+const bool kNoUserConfig = ::setenv("XDG_CONFIG_HOME", "/nonexistent/velorin-test", 1) == 0;
+
+std::string Image() {
+  return fits_test::Header({"SIMPLE  =                    T", "BITPIX  =                    8",
+                            "NAXIS   =                    2", "NAXIS1  =                    2",
+                            "NAXIS2  =                    2", "END"}) +
+         std::string(2880, '\0');
+}
+
+class DesktopTest : public app_test::WindowTest {
+ protected:
+  void TearDown() override {
+    ::setenv("XDG_CONFIG_HOME", "/nonexistent/velorin-test", 1);
+    WindowTest::TearDown();
+  }
+  std::string Log() { return app_test::Slurp(dir / "logfile.txt"); }
+};
+
+TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
+  ASSERT_TRUE(kNoUserConfig);
+  Write("m35.fit", Image());
+  Write("-odd.fit", Image());
+  fs::create_directory(dir / "sub");
+  ReadFile(Path("m35.fit"));
+  const std::string dialogLog = Log(), dialogStatus = Status();
+  const QString dialogTitle = form->windowTitle();
+  ASSERT_EQ(dialogStatus, "Fitsfileheader gelesen");
+
+  struct Case {
+    QStringList arguments;
+    std::string read;  // empty: nothing read
+  };
+  const Case cases[] = {
+      {{"velorin", "m35.fit"}, "m35.fit"},
+      {{"velorin", "--new-window", "-x", "sub/../m35.fit", "other.fit"}, "m35.fit"},
+      {{"velorin", "--", "-odd.fit", "m35.fit"}, "-odd.fit"},
+      {{"velorin", (dir / "missing.fit").string().c_str()}, "missing.fit"},
+      {{"velorin", "-", "--help"}, ""},
+      {{"velorin"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    form = std::make_unique<Form1>();
+    fs::remove(dir / "logfile.txt");
+    ReadFileArgument(*form, c.arguments);
+    EXPECT_EQ(form->shared.InputFileName, c.read.empty() ? "" : Path(c.read));
+    if (c.read == "m35.fit") {
+      EXPECT_EQ(Log(), dialogLog);
+      EXPECT_EQ(Status(), dialogStatus);
+      EXPECT_EQ(form->windowTitle(), dialogTitle);
+      EXPECT_TRUE(form->cmd_start->isEnabled());
+    }
+  }
+  EXPECT_EQ(Status(), "warte auf lesen von fitsfile");
+  EXPECT_FALSE(fs::exists(dir / "logfile.txt"));
+}
+
+TEST_F(DesktopTest, OnlyOneLocalFitsFileIsTakenByDrop) {
+  for (const char* name : {"m35.fit", "M35.FITS", "m35.Fits", "m35.fits.gz", "m35.txt"}) Write(name, Image());
+  auto local = [&](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(Path(name))); };
+  struct Case {
+    QList<QUrl> urls;
+    const char* read;     // nullptr: refused
+    bool saving = false;  // "fits lesen" disabled while a save runs
+  };
+  const Case cases[] = {
+      {{local("m35.fit")}, "m35.fit"},
+      {{local("M35.FITS")}, "M35.FITS"},
+      {{local("m35.Fits")}, "m35.Fits"},
+      {{local("m35.fits.gz")}, nullptr},
+      {{local("m35.txt")}, nullptr},
+      {{local("m35.fit"), local("m35.fit")}, nullptr},
+      {{QUrl("https://example.org/m35.fit")}, nullptr},
+      {{}, nullptr},
+      {{local("m35.fit")}, nullptr, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.urls.isEmpty() ? "text" : c.urls.front().toString().toStdString());
+    form = std::make_unique<Form1>();
+    form->cmd_fitsauswahl->setEnabled(!c.saving);
+    QMimeData data;
+    data.setUrls(c.urls);
+    data.setText(QString::fromStdString(Path("m35.fit")));
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &drop);
+    EXPECT_EQ(enter.isAccepted(), c.read != nullptr);
+    EXPECT_EQ(drop.isAccepted(), c.read != nullptr);
+    EXPECT_EQ(form->shared.InputFileName, c.read ? Path(c.read) : "");
+    EXPECT_EQ(Status(), c.read ? "Fitsfileheader gelesen" : "warte auf lesen von fitsfile");
+  }
+}
+
+TEST_F(DesktopTest, IniFromConfigFolderOnlyWhenStartFolderHasNone) {
+  const fs::path config = dir / "config" / "velorin";
+  fs::create_directories(config);
+  std::ofstream(config / "velorin.ini", std::ios::binary) << "[instruments]\n'Aus Konfig' 1 1 0\n[bogus]\n";
+  ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+  Write("m35.fit", Image());
+  const std::string header = "**** FITS-fileheader von Input-Datei " + Path("m35.fit") + " ****\r\n";
+
+  ReadFile(Path("m35.fit"));  // the start folder's own file wins, the log as ever
+  const std::string startLog = Log();
+  EXPECT_EQ(startLog.rfind(header + "SIMPLE", 0), 0u);
+  EXPECT_EQ(form->Cb_instrume->itemText(0), "Refraktor 80");
+
+  fs::remove(dir / "velorin.ini");
+  form = std::make_unique<Form1>();
+  ReadFile(Path("m35.fit"));
+  EXPECT_EQ(Log().rfind(header + "velorin.ini gelesen aus " + (config / "velorin.ini").string() +
+                            "\r\nUnbekanntes Schl\xC3\xBCsselwort im ini-file[bogus]\r\nSIMPLE",
+                        0),
+            0u);
+  ASSERT_EQ(form->Cb_instrume->count(), 1);
+  EXPECT_EQ(form->Cb_instrume->itemText(0), "Aus Konfig");
+
+  fs::remove(config / "velorin.ini");  // neither: the start folder's file is reported missing
+  form = std::make_unique<Form1>();
+  ReadFile(Path("m35.fit"));
+  EXPECT_EQ(Log().rfind(header + "Warnung: ini-file nicht lesbar: " + Path("velorin.ini") + "\r\nSIMPLE", 0),
+            0u);
+  EXPECT_EQ(Status(), "Fitsfileheader gelesen");
+}
+
+}  // namespace
