@@ -9,12 +9,14 @@
 #include <fstream>
 
 #include "app/common_dialog.h"
-#include "app/log_file.h"
 #include "app/shared_state.h"
 #include "fits/header_composer.h"
 #include "fits/header_reader.h"
 #include "fits/pixel_copy.h"
 #include "fits/save_result.h"
+#include "pipeline/log_file.h"
+#include "pipeline/read_input.h"
+#include "pipeline/write_output.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +28,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 
-class Form1 : public QWidget, public fits::ReaderWindow {
+class Form1 : public QWidget, public pipeline::InputWindow {
  public:
   static constexpr int kTwipsPerPixel = 15;
   static constexpr int kClientWidthTwips = 4800;
@@ -35,7 +37,7 @@ class Form1 : public QWidget, public fits::ReaderWindow {
   Form1();
 
   SharedState shared;
-  LogFile logFile;
+  pipeline::LogFile logFile;
   std::ifstream inputFile;  // open from a read until a save, at the first data byte
 
   // Re-entrancy flags of the coordinate fields, and the one-tick pause flag.
@@ -122,6 +124,7 @@ class Form1 : public QWidget, public fits::ReaderWindow {
   void CheckWcs() override;
   bool AddInstrument(const config::Instrument& instrument) override;
   void WriteLog(std::string_view line) override { logFile.WriteLine(line); }
+  void TakeInstruments(const std::vector<config::Instrument>& rows) override;
 
  protected:
   // A dropped .fit/.fits file is read as "fits lesen" reads it (file_drop.cpp).
@@ -134,19 +137,19 @@ class Form1 : public QWidget, public fits::ReaderWindow {
   // Mirrors Crpix2 at Naxis2; false (nothing changed) when the result does not
   // fit 16 bits.
   bool MirrorCrpix2();
-  // Takes a finished header read into the shared state and the status line.
-  void TakeReadResult(const fits::HeaderReadResult& result, bool logCreated);
+  // Takes a finished read into the shared state and the status line.
+  void TakeReadResult(pipeline::InputRead& read, bool logCreated);
+  // The header to compose from the shared state and the options.
+  fits::HeaderPlan PlanFromSharedState() const;
   // False, with a status text, when nothing may be saved now.
-  bool SaveAllowed();
+  bool SaveAllowed(const fits::HeaderPlan& plan);
   // Asks for the output name when "speichern unter" is checked; false on cancel.
   bool ChooseOutputFile();
   // Composes the header for the chosen option and keeps what the composer
   // changed in the shared state.
-  fits::ComposedHeader WriteHeader();
-  // The output header in the log, between its opening and closing lines,
-  // and which integrity cards were recomputed.
-  void LogOutputHeader(const fits::ComposedHeader& header, bool dataSumRecomputed);
-  void ReportSave(const fits::SaveResult& result);
+  fits::ComposedHeader WriteHeader(const fits::HeaderPlan& plan);
+  // Writes the output and shows the outcome.
+  void WriteAndReport(fits::ComposedHeader& header);
   void SetSaveOptionsVisible(bool visible);
   // Where the input's data lie, as the read found them.
   fits::ImageLayout InputLayout() const;

@@ -5,11 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <filesystem>
 
 #include "app/display_text.h"
 #include "app/form1.h"
-#include "app/read_ini_file.h"
 #include "app/typing_limit.h"
 #include "fits/read_status.h"
 
@@ -40,35 +38,15 @@ void Form1::ReadFile(const std::string& path) {
   setWindowTitle("VELORIN: ..." + QString::fromStdString(shared.InputFileName).right(kCaptionPathCharacters));
 
   const bool logCreated = logFile.Recreate("logfile.txt");
-  logFile.WriteLine("**** FITS-fileheader von Input-Datei " + shared.InputFileName + " ****");
-
   if (inputFile.is_open()) inputFile.close();
-  inputFile.clear();
-  std::error_code error;
-  std::string identityError;
-  if (std::filesystem::is_regular_file(shared.InputFileName, error) &&
-      fits::platform::IdentityOf(shared.InputFileName, shared.InputAsRead, identityError))
-    inputFile.open(shared.InputFileName, std::ios::binary);
-  if (!inputFile.is_open()) {
-    logFile.WriteLine("Error: Datei kann nicht geöffnet werden: " + shared.InputFileName);
-    shared.FatalError = true;
-    shared.ReadStatus = static_cast<std::int16_t>(fits::ReadCode::FileUnreadable);
-    SetStatus(fits::StatusText(fits::ReadCode::FileUnreadable));
-    cmd_start->setEnabled(false);
-    return;
-  }
-
-  shared.KeepLineCount = 0;
-  shared.RemoveKeyCount = 0;
-  ReadIniFile(shared, Cb_instrume, logFile);
-  const fits::HeaderReadResult result = fits::ReadHeader(
-      inputFile, std::span(shared.RemoveKeys.data(), static_cast<std::size_t>(shared.RemoveKeyCount)),
-      kKeepLineLimit - static_cast<std::size_t>(shared.KeepLineCount), *this);
-  logFile.WriteLine("**** Ende des FITS-fileheaders der Input-Datei ****");
-  TakeReadResult(result, logCreated);
+  pipeline::InputRead read = pipeline::ReadInput({path, shared.StartDirectory, shared.InstrumentsPending,
+                                                  static_cast<std::size_t>(shared.InstrumentCount)},
+                                                 *this, logFile);
+  TakeReadResult(read, logCreated);
 }
 
-void Form1::TakeReadResult(const fits::HeaderReadResult& result, bool logCreated) {
+void Form1::TakeReadResult(pipeline::InputRead& read, bool logCreated) {
+  const fits::HeaderReadResult& result = read.header;
   shared.ReadStatus = static_cast<std::int16_t>(result.code);
   shared.FatalError = result.fatal;
   shared.Bitpix = result.bitpix;
@@ -81,17 +59,28 @@ void Form1::TakeReadResult(const fits::HeaderReadResult& result, bool logCreated
   shared.Cdelt2 = result.cdelt2;
   shared.Crota1 = result.crota1;
   shared.Crota2 = result.crota2;
-  for (const std::string& card : result.keptCards) shared.KeepLines[shared.KeepLineCount++] = card;
+  shared.InputAsRead = read.asRead;
+  shared.KeepLineCount = 0;
+  for (const std::string& line : read.keepLines) shared.KeepLines[shared.KeepLineCount++] = line;
+  shared.RemoveKeyCount = 0;
+  for (const std::string& key : read.removeKeys) shared.RemoveKeys[shared.RemoveKeyCount++] = key;
+  if (read.instrumentsLoaded) shared.InstrumentsPending = false;
+  inputFile = std::move(read.input);
 
-  const bool usable = fits::IsUsable(result.code);
-  fits::ReadCode shown = result.code;
-  if (usable && result.droppedCards > 0) shown = fits::ReadCode::KeepLinesFull;
-  if (usable && result.instrumentDropped) shown = fits::ReadCode::InstrumentsFull;
-  std::string status(fits::StatusText(shown));
-  if (!logCreated) status += fits::kNoLogFileSuffix;
-  SetStatus(status);
+  SetStatus(pipeline::ReadStatusText(read, logCreated));
   // A failed read after a good one must not leave saving open.
-  cmd_start->setEnabled(usable);
+  cmd_start->setEnabled(fits::IsUsable(result.code));
+}
+
+void Form1::TakeInstruments(const std::vector<config::Instrument>& rows) {
+  const std::int16_t firstNew = shared.InstrumentCount;
+  for (const config::Instrument& row : rows)
+    shared.InstrumentTable[static_cast<std::size_t>(shared.InstrumentCount++)] = row;
+  // Rows a file's own WCS added before the configuration could be read are
+  // in the list already.
+  for (std::int16_t row = firstNew; row < shared.InstrumentCount; ++row)
+    Cb_instrume->addItem(DisplayName(shared.InstrumentTable[static_cast<std::size_t>(row)].name));
+  if (Cb_instrume->count() > 0) Cb_instrume->setCurrentIndex(0);
 }
 
 void Form1::SetFieldText(fits::CoordinateBox box, const std::string& text) {

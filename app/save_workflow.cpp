@@ -8,36 +8,12 @@
 #include <QRadioButton>
 
 #include "app/form1.h"
-#include "fits/file_replace.h"
 #include "fits/fits_sizes.h"
-#include "fits/header_composer.h"
-#include "fits/header_rewrite.h"
-#include "fits/pixel_copy.h"
 #include "fits/read_status.h"
 
 namespace {
 
 constexpr int kRepaintPauseMs = 50;
-
-fits::HeaderPlan PlanFromSharedState(const SharedState& shared, int instrumentRow) {
-  fits::HeaderPlan plan;
-  plan.bitpix = shared.Bitpix;
-  plan.naxis1 = shared.Naxis1;
-  plan.naxis2 = shared.Naxis2;
-  plan.headerCardCount = shared.HeaderCardCount;
-  plan.hasWcs = shared.HasWcs;
-  plan.crval1 = shared.Crval1;
-  plan.crval2 = shared.Crval2;
-  plan.crpix1 = shared.Crpix1;
-  plan.crpix2 = shared.Crpix2;
-  plan.cdelt1 = shared.Cdelt1;
-  plan.cdelt2 = shared.Cdelt2;
-  plan.crota1 = shared.Crota1;
-  plan.crota2 = shared.Crota2;
-  if (instrumentRow >= 0) plan.instrument = shared.InstrumentTable[static_cast<std::size_t>(instrumentRow)];
-  plan.keepLines = std::span(shared.KeepLines.data(), static_cast<std::size_t>(shared.KeepLineCount));
-  return plan;
-}
 
 }  // namespace
 
@@ -55,15 +31,34 @@ void Form1::cmd_start_Click() {
   }
 }
 
-bool Form1::SaveAllowed() {
-  if (shared.FatalError || shared.InputFileName.empty() || shared.HeaderCardCount == 0 ||
-      fits::BytesPerElement(shared.Bitpix) == 0) {
-    SetStatus(fits::SaveCode::NoValidRead);
-    return false;
-  }
-  if (chk_wcs->isChecked() && SelectedInstrumentRow() < 0) {
-    SetStatus(fits::SaveCode::NoInstrument);
-    logFile.WriteLine("Error: kein Instrument aus der Liste ausgewählt, Speichern abgelehnt");
+fits::HeaderPlan Form1::PlanFromSharedState() const {
+  fits::HeaderPlan plan;
+  plan.bitpix = shared.Bitpix;
+  plan.naxis1 = shared.Naxis1;
+  plan.naxis2 = shared.Naxis2;
+  plan.writeWcs = chk_wcs->isChecked();
+  plan.flip = ob_flipNS->isChecked();
+  plan.fitOldHeader = ob_NurHeader->isChecked();
+  plan.headerCardCount = shared.HeaderCardCount;
+  plan.hasWcs = shared.HasWcs;
+  plan.crval1 = shared.Crval1;
+  plan.crval2 = shared.Crval2;
+  plan.crpix1 = shared.Crpix1;
+  plan.crpix2 = shared.Crpix2;
+  plan.cdelt1 = shared.Cdelt1;
+  plan.cdelt2 = shared.Cdelt2;
+  plan.crota1 = shared.Crota1;
+  plan.crota2 = shared.Crota2;
+  if (const int row = SelectedInstrumentRow(); row >= 0)
+    plan.instrument = shared.InstrumentTable[static_cast<std::size_t>(row)];
+  plan.keepLines = std::span(shared.KeepLines.data(), static_cast<std::size_t>(shared.KeepLineCount));
+  return plan;
+}
+
+bool Form1::SaveAllowed(const fits::HeaderPlan& plan) {
+  const bool usableRead = !shared.FatalError && !shared.InputFileName.empty();
+  if (const auto refused = pipeline::RefusedSave(usableRead, plan, logFile)) {
+    SetStatus(*refused);
     return false;
   }
   return true;
@@ -80,11 +75,7 @@ bool Form1::ChooseOutputFile() {
   return true;
 }
 
-fits::ComposedHeader Form1::WriteHeader() {
-  fits::HeaderPlan plan = PlanFromSharedState(shared, SelectedInstrumentRow());
-  plan.writeWcs = chk_wcs->isChecked();
-  plan.flip = ob_flipNS->isChecked();
-  plan.fitOldHeader = ob_NurHeader->isChecked();
+fits::ComposedHeader Form1::WriteHeader(const fits::HeaderPlan& plan) {
   fits::ComposedHeader header = fits::ComposeHeader(plan);
   shared.Cdelt1 = header.cdelt1;
   shared.Cdelt2 = header.cdelt2;
@@ -94,25 +85,18 @@ fits::ComposedHeader Form1::WriteHeader() {
   return header;
 }
 
-void Form1::LogOutputHeader(const fits::ComposedHeader& header, bool dataSumRecomputed) {
-  logFile.WriteLine("**** FITS-fileheader von Output-Datei: " + shared.OutputFileName + " ****");
-  for (const std::string& line : header.logLines) logFile.WriteLine(line);
-  logFile.WriteLine("**** Ende des FITS-fileheaders der Output-Datei ****");
-  if (!header.integrity) return;
-  if (header.integrity->hasChecksum)
-    logFile.WriteLine("Warnung: CHECKSUM für den neuen Header neu berechnet");
-  if (header.integrity->hasDatasum && dataSumRecomputed)
-    logFile.WriteLine("Warnung: DATASUM für die gespeicherten Daten neu berechnet");
-}
-
-void Form1::ReportSave(const fits::SaveResult& result) {
-  if (!result.ok()) {
-    logFile.WriteLine("Error: Speichern fehlgeschlagen: " + result.error);
-  } else if (!result.error.empty()) {
-    logFile.WriteLine("Warnung: " + result.error);
+void Form1::WriteAndReport(fits::ComposedHeader& header) {
+  const fits::SaveResult result =
+      pipeline::WriteOutput({shared.InputFileName, shared.OutputFileName, InputLayout(), shared.InputAsRead,
+                             ob_flipNS->isChecked()},
+                            header, logFile);
+  cmd_fitsauswahl->setEnabled(true);
+  SetSaveOptionsVisible(true);
+  if (ob_flipNS->isChecked()) {
+    Image1->setVisible(false);
+    ShowWcsGroup();
   }
-  const bool cut = shared.ReadStatus == static_cast<std::int16_t>(fits::ReadCode::HeaderCut);
-  SetStatus(result.code == fits::SaveCode::Saved && cut ? fits::SaveCode::HeaderCut : result.code);
+  SetStatus(pipeline::SaveStatus(result, header.cut));
 }
 
 void Form1::SetSaveOptionsVisible(bool visible) {
@@ -122,40 +106,19 @@ void Form1::SetSaveOptionsVisible(bool visible) {
 }
 
 void Form1::SaveHeaderOnly() {
-  if (!SaveAllowed() || !ChooseOutputFile()) return;
+  const fits::HeaderPlan plan = PlanFromSharedState();
+  if (!SaveAllowed(plan) || !ChooseOutputFile()) return;
   inputFile.close();
   cmd_fitsauswahl->setEnabled(false);
   cmd_start->setEnabled(false);
   SetSaveOptionsVisible(false);
-
-  fits::ComposedHeader header = WriteHeader();
-  const fits::ImageLayout layout = InputLayout();
-  // The data stay as they are: a DATASUM of the input stands, and only
-  // without one are the data read to find it.
-  fits::SaveResult result = fits::InputUnchanged(shared.InputFileName, shared.InputAsRead);
-  bool dataSumRecomputed = false;
-  if (header.integrity) {
-    std::uint32_t dataSum = header.integrity->inputDataSum.value_or(0);
-    dataSumRecomputed = !header.integrity->inputDataSum;
-    if (result.ok() && dataSumRecomputed &&
-        !fits::PrimaryDataSum(shared.InputFileName, layout, dataSum, result.error))
-      result.code = fits::SaveCode::Failed;
-    fits::SealIntegrityCards(header, dataSum);
-  }
-  if (result.ok())
-    result = fits::IsSameFile(shared.InputFileName, shared.OutputFileName)
-                 ? fits::RewriteHeaderInPlace(shared.OutputFileName, header.bytes, layout.dataOffset)
-                 : fits::CopyWithNewHeader(shared.InputFileName, header.bytes, layout.dataOffset,
-                                           shared.OutputFileName);
-  LogOutputHeader(header, dataSumRecomputed);
-
-  cmd_fitsauswahl->setEnabled(true);
-  SetSaveOptionsVisible(true);
-  ReportSave(result);
+  fits::ComposedHeader header = WriteHeader(plan);
+  WriteAndReport(header);
 }
 
 void Form1::SaveWithPixelData() {
-  if (!SaveAllowed() || !ChooseOutputFile()) return;
+  const fits::HeaderPlan plan = PlanFromSharedState();
+  if (!SaveAllowed(plan) || !ChooseOutputFile()) return;
   SetStatus(fits::SaveCode::ReadingData);
   cmd_fitsauswahl->setEnabled(false);
   cmd_start->setEnabled(false);
@@ -166,23 +129,7 @@ void Form1::SaveWithPixelData() {
 
   inputFile.close();
   SetStatus(fits::SaveCode::WritingData);
-  fits::ComposedHeader header = WriteHeader();
+  fits::ComposedHeader header = WriteHeader(plan);
   OneTickPause(kRepaintPauseMs);
-  fits::HeaderForDataSum seal = nullptr;
-  if (header.integrity)
-    seal = [&header](std::uint32_t dataSum) {
-      fits::SealIntegrityCards(header, dataSum);
-      return header.bytes;
-    };
-  fits::SaveResult result = fits::InputUnchanged(shared.InputFileName, shared.InputAsRead);
-  if (result.ok())
-    result = fits::WriteFlippedImage(shared.InputFileName, InputLayout(), header.bytes, shared.OutputFileName,
-                                     seal);
-  LogOutputHeader(header, true);
-
-  cmd_fitsauswahl->setEnabled(true);
-  SetSaveOptionsVisible(true);
-  Image1->setVisible(false);
-  ShowWcsGroup();
-  ReportSave(result);
+  WriteAndReport(header);
 }

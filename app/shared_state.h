@@ -9,10 +9,11 @@
 
 #include "config/instrument.h"
 #include "fits/platform_file.h"
+#include "pipeline/read_input.h"
 
-inline constexpr std::size_t kKeepLineLimit = 201;
-inline constexpr std::size_t kRemoveKeyLimit = 201;
-inline constexpr std::size_t kInstrumentLimit = 31;
+using pipeline::kInstrumentLimit;
+using pipeline::kKeepLineLimit;
+using pipeline::kRemoveKeyLimit;
 
 struct SharedState {
   // 0 header read, 1 output header cut, 2 SIMPLE not T, 3 NAXIS not 2,

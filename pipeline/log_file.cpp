@@ -1,4 +1,6 @@
-#include "app/log_file.h"
+#include "pipeline/log_file.h"
+
+namespace pipeline {
 
 bool LogFile::Recreate(const std::filesystem::path& path) {
   if (file_.is_open()) file_.close();
@@ -15,3 +17,10 @@ void LogFile::WriteLine(std::string_view line) {
   // program is ended in the middle of a step.
   file_.flush();
 }
+
+void LogBuffer::WriteLine(std::string_view line) {
+  bytes_.append(line);
+  bytes_.append("\r\n");
+}
+
+}  // namespace pipeline

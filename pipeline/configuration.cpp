@@ -1,0 +1,34 @@
+#include "pipeline/configuration.h"
+
+#include <cstdlib>
+
+#include "config/ini_path.h"
+
+namespace pipeline {
+namespace {
+
+std::string_view Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string_view() : std::string_view(value);
+}
+
+}  // namespace
+
+config::IniContents LoadConfiguration(const std::filesystem::path& startDirectory, bool readInstruments,
+                                      const config::IniRoom& room, LogSink& log) {
+  const config::IniLocation location =
+      config::ChooseIniLocation(startDirectory, Environment("XDG_CONFIG_HOME"), Environment("HOME"),
+                                [](const std::filesystem::path& path) {
+                                  std::error_code error;
+                                  return std::filesystem::exists(path, error);
+                                });
+  config::IniContents contents = config::LoadIni(location.directory, readInstruments, room);
+  // Only a file from elsewhere than the start-up directory is named, so a
+  // user can tell where the instruments came from.
+  if (location.fromConfigHome && contents.opened)
+    log.WriteLine("velorin.ini gelesen aus " + (location.directory / config::kIniFileName).string());
+  for (const std::string& line : contents.logLines) log.WriteLine(line);
+  return contents;
+}
+
+}  // namespace pipeline

@@ -1,0 +1,17 @@
+// velorin.ini for one read: from the start-up directory, or from the user's
+// configuration folder when the start-up directory has none.
+#pragma once
+
+#include <filesystem>
+
+#include "config/ini_reader.h"
+#include "pipeline/log_file.h"
+
+namespace pipeline {
+
+// Loads the file and writes its log lines (and, for a file from the
+// configuration folder, which file it was).
+config::IniContents LoadConfiguration(const std::filesystem::path& startDirectory, bool readInstruments,
+                                      const config::IniRoom& room, LogSink& log);
+
+}  // namespace pipeline

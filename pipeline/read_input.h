@@ -1,0 +1,52 @@
+// Reading an input file once it is chosen: the log's opening line,
+// velorin.ini, the header card by card, the closing line, and the status
+// that the read ends with. The window and the command line share it.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "config/instrument.h"
+#include "fits/header_reader.h"
+#include "fits/platform_file.h"
+#include "pipeline/log_file.h"
+
+namespace pipeline {
+
+// Besides the header reader's fields, a read hands the configuration's
+// instruments to its face before the file's own row follows them.
+class InputWindow : public fits::ReaderWindow {
+ public:
+  virtual void TakeInstruments(const std::vector<config::Instrument>& rows) = 0;
+};
+
+// The lists' sizes, shared by everything that fills them.
+inline constexpr std::size_t kKeepLineLimit = 201;
+inline constexpr std::size_t kRemoveKeyLimit = 201;
+inline constexpr std::size_t kInstrumentLimit = 31;
+
+struct ReadRequest {
+  std::string path;                      // as chosen; the log names it so
+  std::filesystem::path startDirectory;  // where velorin.ini is looked for first
+  bool instrumentsPending = false;       // the instrument section is still to be read
+  std::size_t instrumentRows = 0;        // rows of the instrument table in use
+};
+
+struct InputRead {
+  fits::HeaderReadResult header;        // the outcome code, geometry, scale, the file's kept cards
+  std::vector<std::string> keepLines;   // velorin.ini's added lines, then the kept cards
+  std::vector<std::string> removeKeys;  // velorin.ini's keyword prefixes
+  bool instrumentsLoaded = false;       // the instrument section was read
+  fits::platform::FileIdentity asRead;
+  std::ifstream input;  // left open at the first data byte
+};
+
+InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& log);
+
+// The status line after a read; logCreated false adds the warning that the
+// log could not be written.
+std::string ReadStatusText(const InputRead& read, bool logCreated);
+
+}  // namespace pipeline

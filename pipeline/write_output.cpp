@@ -1,0 +1,82 @@
+#include "pipeline/write_output.h"
+
+#include "fits/file_replace.h"
+#include "fits/fits_sizes.h"
+#include "fits/header_rewrite.h"
+
+namespace pipeline {
+namespace {
+
+void LogOutputHeader(const OutputRequest& request, const fits::ComposedHeader& header, bool dataSumRecomputed,
+                     LogSink& log) {
+  log.WriteLine("**** FITS-fileheader von Output-Datei: " + request.output + " ****");
+  for (const std::string& line : header.logLines) log.WriteLine(line);
+  log.WriteLine("**** Ende des FITS-fileheaders der Output-Datei ****");
+  if (!header.integrity) return;
+  if (header.integrity->hasChecksum) log.WriteLine("Warnung: CHECKSUM für den neuen Header neu berechnet");
+  if (header.integrity->hasDatasum && dataSumRecomputed)
+    log.WriteLine("Warnung: DATASUM für die gespeicherten Daten neu berechnet");
+}
+
+// The data stay as they are: a DATASUM of the input stands, and only
+// without one are the data read to find it.
+fits::SaveResult WriteHeaderOnly(const OutputRequest& request, fits::ComposedHeader& header,
+                                 bool& dataSumRecomputed) {
+  fits::SaveResult result = fits::InputUnchanged(request.input, request.inputAsRead);
+  if (header.integrity) {
+    std::uint32_t dataSum = header.integrity->inputDataSum.value_or(0);
+    dataSumRecomputed = !header.integrity->inputDataSum;
+    if (result.ok() && dataSumRecomputed &&
+        !fits::PrimaryDataSum(request.input, request.layout, dataSum, result.error))
+      result.code = fits::SaveCode::Failed;
+    fits::SealIntegrityCards(header, dataSum);
+  }
+  if (!result.ok()) return result;
+  return fits::IsSameFile(request.input, request.output)
+             ? fits::RewriteHeaderInPlace(request.output, header.bytes, request.layout.dataOffset)
+             : fits::CopyWithNewHeader(request.input, header.bytes, request.layout.dataOffset,
+                                       request.output);
+}
+
+fits::SaveResult WriteFlipped(const OutputRequest& request, fits::ComposedHeader& header) {
+  fits::HeaderForDataSum seal = nullptr;
+  if (header.integrity)
+    seal = [&header](std::uint32_t dataSum) {
+      fits::SealIntegrityCards(header, dataSum);
+      return header.bytes;
+    };
+  fits::SaveResult result = fits::InputUnchanged(request.input, request.inputAsRead);
+  if (!result.ok()) return result;
+  return fits::WriteFlippedImage(request.input, request.layout, header.bytes, request.output, seal);
+}
+
+}  // namespace
+
+std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPlan& plan, LogSink& log) {
+  if (!usableRead || plan.headerCardCount == 0 || fits::BytesPerElement(plan.bitpix) == 0)
+    return fits::SaveCode::NoValidRead;
+  if (plan.writeWcs && !plan.instrument) {
+    log.WriteLine("Error: kein Instrument aus der Liste ausgewählt, Speichern abgelehnt");
+    return fits::SaveCode::NoInstrument;
+  }
+  return std::nullopt;
+}
+
+fits::SaveResult WriteOutput(const OutputRequest& request, fits::ComposedHeader& header, LogSink& log) {
+  bool dataSumRecomputed = request.flip;  // the flip sums the data it writes
+  const fits::SaveResult result =
+      request.flip ? WriteFlipped(request, header) : WriteHeaderOnly(request, header, dataSumRecomputed);
+  LogOutputHeader(request, header, dataSumRecomputed, log);
+  if (!result.ok()) {
+    log.WriteLine("Error: Speichern fehlgeschlagen: " + result.error);
+  } else if (!result.error.empty()) {
+    log.WriteLine("Warnung: " + result.error);
+  }
+  return result;
+}
+
+fits::SaveCode SaveStatus(const fits::SaveResult& result, bool cut) {
+  return result.code == fits::SaveCode::Saved && cut ? fits::SaveCode::HeaderCut : result.code;
+}
+
+}  // namespace pipeline
