@@ -1,0 +1,58 @@
+// Texts as a person types them into the entry fields, for faces other than
+// the window: the fields' typing limits, and a position typed as one number
+// or as its sexagesimal parts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace coords {
+
+// An entry field's typing limit: at most maxLength characters (0: none), and
+// with fitsInteger a text that rounds into 16 bits.
+struct FieldLimit {
+  int maxLength = 0;
+  bool fitsInteger = false;
+};
+inline constexpr FieldLimit kRaDecimalField{0, false};   // tb_r
+inline constexpr FieldLimit kRaHoursField{3, false};     // tb_r_HH
+inline constexpr FieldLimit kRaMinutesField{3, false};   // tb_r_MM
+inline constexpr FieldLimit kRaSecondsField{5, false};   // tb_r_SS
+inline constexpr FieldLimit kDecDecimalField{0, false};  // tb_d
+inline constexpr FieldLimit kDecDegreesField{4, false};  // tb_d_dg
+inline constexpr FieldLimit kDecMinutesField{3, false};  // tb_d_MM
+inline constexpr FieldLimit kDecSecondsField{3, false};  // tb_d_SS
+inline constexpr FieldLimit kPixelField{5, true};        // tb_x, tb_y
+
+// Whether the text may stand in a field with this limit: the rule the window
+// applies to every key typed (UTF-8 text; the length counts characters).
+bool TypingAllowed(std::string_view text, FieldLimit limit);
+
+// The value a decimal field (tb_r, tb_d) takes from its text: the leading
+// number, in single precision.
+float DecimalFieldValue(std::string_view text);
+
+// The value a reference pixel field (tb_x, tb_y) takes from its text; empty
+// when it does not fit 16 bits (the field then keeps its value).
+std::optional<std::int16_t> PixelFieldValue(std::string_view text);
+
+// A number text as a whole: the leading-number rule, with nothing but blanks
+// after the number. Empty for a text without a number or with anything else
+// after it ("", "abc", "12,5", "1.5x").
+std::optional<double> ParseWholeNumber(std::string_view text);
+
+// A position as a person would type it: one number as into tb_r (hours) or
+// tb_d (degrees), or two or three parts separated by blanks or colons as into
+// the sexagesimal fields ("6 8 54", "06:08:54", "-0 30 0"; a missing part is
+// empty as an untouched field would be "0"). Each part must be a whole number
+// text and obey its field's typing limit; otherwise empty. The results are
+// those the window's fields give for the same typing.
+std::optional<float> RaHoursFromText(std::string_view text);
+std::optional<float> DecDegreesFromText(std::string_view text);
+
+// A reference pixel as typed into tb_x or tb_y; empty when the field would
+// refuse the text.
+std::optional<std::int16_t> PixelFromText(std::string_view text);
+
+}  // namespace coords

@@ -1,0 +1,35 @@
+// What capture software writes about pointing and optics into a header
+// without a WCS (OBJCTRA/OBJCTDEC or RA/DEC, FOCALLEN, XPIXSZ/YPIXSZ), read
+// from the cards a read kept.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+
+#include "config/instrument.h"
+
+namespace pipeline {
+
+struct HeaderHints {
+  // OBJCTRA ('06 08 54.00', hours minutes seconds), else RA (degrees) / 15.
+  std::optional<float> raHours;
+  // OBJCTDEC ('+24 19 47.0', degrees minutes seconds, "-00 30 00" negative),
+  // else DEC (degrees).
+  std::optional<float> decDegrees;
+  // Pixel size (micrometres, as written: binning included) over focal length
+  // (millimetres), in radians, as degrees per pixel: XPIXSZ for CDELT1,
+  // YPIXSZ (or XPIXSZ) for CDELT2, rotation 0. Empty without FOCALLEN or a
+  // pixel size, or with a value that is not a positive number.
+  std::optional<config::Instrument> scale;
+};
+
+// Reads the hints from 80-byte cards; a card whose value cannot be read
+// counts as missing.
+HeaderHints ReadHeaderHints(std::span<const std::string> cards);
+
+// The German names of what is missing for a save without typed entries:
+// "OBJCTRA/OBJCTDEC oder RA/DEC", "FOCALLEN", "XPIXSZ"; empty when nothing is.
+std::string MissingHints(const HeaderHints& hints);
+
+}  // namespace pipeline
