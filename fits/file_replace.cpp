@@ -1,7 +1,5 @@
 #include "fits/file_replace.h"
 
-#include <filesystem>
-
 namespace fits {
 
 SaveResult ReplaceFile(const std::string& target, const std::string& input, const WriteBody& writeBody) {
@@ -43,8 +41,7 @@ SaveResult ReplaceFileVia(const std::string& target, const std::string& input, c
     result.error = real + " hat " + std::to_string(links) + " Hardlinks, nichts geschrieben";
     return result;
   }
-  std::error_code unknown;
-  const bool targetExists = std::filesystem::exists(real, unknown);
+  const bool targetExists = links > 0;  // a file is there whose attributes the new one keeps
   platform::TempFile temp = makeTemp(real, result.error);
   if (!temp.file.IsOpen()) return result;
   const bool written =

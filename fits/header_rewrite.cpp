@@ -1,7 +1,5 @@
 #include "fits/header_rewrite.h"
 
-#include <filesystem>
-
 #include "fits/file_replace.h"
 #include "fits/platform_file.h"
 
@@ -36,15 +34,22 @@ SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, 
   platform::File source = platform::OpenForReading(input, result.error);
   std::int64_t size = 0;
   if (!source.IsOpen() || !FileSize(source, size, result.error)) return result;
+  // The input is closed before the replace: Windows refuses to replace a
+  // file that is still open, and target may be the input.
   return ReplaceFile(target, input, [&](const platform::File& output, std::string& error) {
     return Write(output, header, error) &&
-           CopyRange(source, oldHeaderBytes, size - oldHeaderBytes, output, error);
+           CopyRange(source, oldHeaderBytes, size - oldHeaderBytes, output, error) && source.Close(error);
   });
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error);
+  // By the system's identity of a file, which also knows that names differing
+  // in case or in the kind of slash are one on Windows.
+  platform::FileIdentity first;
+  platform::FileIdentity second;
+  std::string error;
+  return platform::IdentityOf(a, first, error) && platform::IdentityOf(b, second, error) &&
+         first.device == second.device && first.inode == second.inode;
 }
 
 }  // namespace fits

@@ -73,9 +73,11 @@ SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout
   if (!source.IsOpen()) return result;
   OnesComplementSum sum;
   return ReplaceFile(target, input, [&](const platform::File& output, std::string& error) {
+    // The input is closed before the replace: Windows refuses to replace a
+    // file that is still open, and target may be the input.
     if (!Write(output, header, error) ||
         !WriteRowsReversed(source, layout, output, sealHeader ? &sum : nullptr, error) ||
-        !CopyExtensions(source, layout, output, error))
+        !CopyExtensions(source, layout, output, error) || !source.Close(error))
       return false;
     if (!sealHeader) return true;
     const std::string sealed = sealHeader(sum.Value());

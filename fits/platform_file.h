@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +42,13 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& error);  // follows links
+
+// A name (UTF-8, as every name inside the program) as std::filesystem and the
+// file streams take it: a plain std::string would be read in the local code
+// page on Windows.
+inline std::filesystem::path NativePath(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // Whether an existing file is not to be written: the user has no write
 // access, or the file has no write permission at all (which even root

@@ -7,11 +7,11 @@ namespace pipeline {
 InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& log) {
   InputRead read;
   log.WriteLine("**** FITS-fileheader von Input-Datei " + request.path + " ****");
-  std::error_code error;
   std::string identityError;
-  if (std::filesystem::is_regular_file(request.path, error) &&
+  // A regular file has at least one name.
+  if (fits::platform::HardLinkCount(request.path) > 0 &&
       fits::platform::IdentityOf(request.path, read.asRead, identityError))
-    read.input.open(request.path, std::ios::binary);
+    read.input.open(fits::platform::NativePath(request.path), std::ios::binary);
   if (!read.input.is_open()) {
     log.WriteLine("Error: Datei kann nicht geöffnet werden: " + request.path);
     read.header.fatal = true;
