@@ -49,6 +49,7 @@ fits::WriteBody Writes(const std::string& text) {
 }
 
 TEST(Win32Files, UmlautNamesSavedEveryWayAndKnownUnderOtherSpellings) {
+  EXPECT_EQ(::GetACP(), UINT{CP_UTF8});  // the manifest makes arguments UTF-8 as well
   fits_test::TempDir dir;
   const std::string folder = dir.path().string();
   const std::string image = folder + "\\Bild Größe ä.fit";
