@@ -7,7 +7,9 @@ if [[ "${1:-run}" == test ]]; then
   # dpkg-dev lets cpack name the libraries the package needs; desktop-file-utils checks its menu entry,
   # lintian the package as a whole.
   packages+=(libgtest-dev libbenchmark-dev fitsverify python3 python3-astropy clang libclang-rt-14-dev
-    dpkg-dev desktop-file-utils lintian)
+    dpkg-dev desktop-file-utils lintian
+    # The Windows build: MinGW-w64, GoogleTest's sources to build for it, Wine to run it.
+    g++-mingw-w64-x86-64-posix googletest wine wine64)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine without a display or dialogs, in a Wine
 # prefix of the build's own: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
+# Without a program it only makes the prefix.
 set -euo pipefail
 export WINEPREFIX=$1
 shift
@@ -13,4 +14,5 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
   wine wineboot --init >/dev/null 2>&1
   wineserver --wait
 fi
+[[ $# -eq 0 ]] && exit 0
 exec wine "$@"
