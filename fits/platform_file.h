@@ -1,7 +1,8 @@
 // The few file system calls Velorin makes beyond the standard library: whole
 // reads and writes at an offset, gathered writes, in-kernel copies, flushing
 // to disk, what a file is and who may write it, and replacing a file by a
-// rename. The only file that knows the platform; each call returns false and
+// rename. The only files that know the platform: platform_file.cpp for
+// POSIX, platform_file_win32.cpp for Windows; each call returns false and
 // fills error (German, with the system's reason) on failure.
 #pragma once
 

@@ -57,6 +57,7 @@ for entry in "${cases[@]}"; do
   run linux "$name" "${arguments[@]}"
   run windows "$name" "${arguments[@]}"
   check "$name: exit status $status" grep -qx "$status" "$work/windows/$name/status.txt"
+  check "$name: no crash under Wine" bash -c '! grep -q "^wine: Unhandled" "$1"' _ "$work/windows/$name/stderr.txt"
   # Everything the runs left, the exit status among it; the console output
   # differs by Windows' CR LF and is not compared.
   while IFS= read -r path; do
