@@ -3,8 +3,6 @@
 // answered by the test; saved files are judged by fitsverify and astropy.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -12,50 +10,41 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <cstdio>
-#include <memory>
 
 #include "app/form1.h"
 #include "fits_test_files.h"
 
 using fits_test::Card;
+using fits_test::Header;
 using fits_test::Slurp;
 
 namespace app_test {
 
-// Output of a shell command, with its exit status.
-inline std::string Run(const std::string& command, int& status) {
+// Output of a shell command; empty when it exits 0 and prints exactly ok.
+inline std::string Problems(const std::string& command, const std::string& ok) {
   std::string output;
   FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
   char buffer[4096];
   while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  status = pipe == nullptr ? -1 : ::pclose(pipe);
-  return output;
+  return pipe != nullptr && ::pclose(pipe) == 0 && output.find(ok) != std::string::npos ? "" : output + ".";
 }
 
-// Empty when fitsverify finds no error and no warning, else its report.
 inline std::string FitsverifyProblems(const std::string& path) {
-  int status = 0;
-  const std::string output = Run("fitsverify '" + path + "'", status);
-  return output.find("Verification found 0 warning(s) and 0 error(s).") != std::string::npos ? ""
-                                                                                             : output + ".";
+  return Problems("fitsverify '" + path + "'", "Verification found 0 warning(s) and 0 error(s).");
 }
 
-// Empty when check_wcs.py accepts the file with these expectations (JSON without quotes ').
+// check_wcs.py with its expectations as JSON (without single quotes).
 inline std::string AstropyProblems(const std::string& json) {
-  int status = 0;
-  const std::string output =
-      Run(std::string(VELORIN_PYTHON) + " " + VELORIN_CHECK_WCS + " '" + json + "'", status);
-  return status == 0 && output == "OK\n" ? "" : output + ".";
+  return Problems(std::string(VELORIN_PYTHON) + " " + VELORIN_CHECK_WCS + " '" + json + "'", "OK\n");
 }
 
 // Per control: "v" shown or "h" hidden, "+" enabled or "-" disabled, "x" when checked.
 inline std::string Flags(std::initializer_list<QWidget*> controls) {
   std::string flags;
   for (QWidget* control : controls) {
-    flags += std::string(control->isHidden() ? "h" : "v") + (control->isEnabled() ? "+" : "-");
     const auto* button = qobject_cast<QAbstractButton*>(control);
-    flags += button != nullptr && button->isChecked() ? "x " : " ";
+    flags += std::string(control->isHidden() ? "h" : "v") + (control->isEnabled() ? "+" : "-") +
+             (button != nullptr && button->isChecked() ? "x " : " ");
   }
   return flags;
 }
@@ -69,8 +58,8 @@ class WindowTest : public testing::Test {
   void SetUp() override {
     std::filesystem::current_path(dir.path);
     Write("velorin.ini",
-          "[instruments]\n'Refraktor 80' -0.000417 0.000417 0\n'C14 Hyperstar' -0.000355 0.000355 "
-          "12.5\n[addheaderlines]\nOBSERVER= 'Velorin'\n[removeheaderlines]\nSWCREATE\n[end]\n");
+          "[instruments]\n'Refraktor 80' -0.000417 0.000417 0\n'C14 Hyperstar' -0.000355 0.000355 12.5\n"
+          "[addheaderlines]\nOBSERVER= 'Velorin'\n[removeheaderlines]\nSWCREATE\n[end]\n");
     form = std::make_unique<Form1>();
   }
   void TearDown() override {
@@ -83,7 +72,7 @@ class WindowTest : public testing::Test {
   std::string Status() const { return form->tb_statusline->text().toStdString(); }
   // Buttons and options, then the WCS group (as one when all alike) and the picture.
   std::string State() const {
-    std::string group = Flags({form->WcsGroup()[0]});
+    std::string group = Flags({form->tb_d});
     for (QWidget* control : form->WcsGroup()) group = Flags({control}) == group ? group : "mixed ";
     return Flags({form->cmd_fitsauswahl, form->cmd_start, form->chk_wcs, form->ob_flipNS, form->ob_NurHeader,
                   form->Chk_speichernunter}) +
@@ -92,7 +81,7 @@ class WindowTest : public testing::Test {
   // The next dialog answers with this path (empty: cancel).
   void AnswerDialog(const std::string& path) {
     form->CommonDialog1.answer = [path](const CommonDialog&) {
-      return path.empty() ? std::optional<std::string>() : std::optional<std::string>(path);
+      return path.empty() ? std::nullopt : std::optional<std::string>(path);
     };
   }
   void ReadFile(const std::string& path) {

@@ -35,7 +35,7 @@ static std::string Flipped(const std::string& input, const ImageLayout& layout, 
   return out.append(fits::FillBytes(std::int64_t(out.size())), '\0');
 }
 
-static const std::string kHeader = fits_test::Header({"SIMPLE  = T", "END"});
+static const std::string kHeader = fits_test::Header("SIMPLE  = T|END");
 
 TEST(WriteFlippedImage, RowsReversedBytesKeptForEveryBitpix) {
   fits_test::TempDir dir;
@@ -86,7 +86,7 @@ TEST(WriteFlippedImage, KilledRewriteLeavesOldOrNewFile) {
   fits_test::TempDir dir;
   const ImageLayout layout{16, 1000, 1000, 2880};  // 2 MB of data
   const std::string input = Input(layout);
-  const std::string header = fits_test::Header({"SIMPLE  = T", "COMMENT new", "END"});
+  const std::string header = fits_test::Header("SIMPLE  = T|COMMENT new|END");
   WriteBytes(dir / "img.fit", input);
   const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, header, dir / "new.fit").ok());

@@ -18,10 +18,11 @@ inline std::string Card(std::string_view text) {
   return card.append(fits::kCardBytes - card.size(), ' ');
 }
 
-// Cards in order, then blank cards to the end of the record.
-inline std::string Header(std::initializer_list<std::string_view> cards) {
+// Cards in order, separated by "|", then blank cards to the end of the record.
+inline std::string Header(std::string_view cards) {
   std::string header;
-  for (std::string_view text : cards) header += Card(text);
+  for (std::size_t at = 0, end = 0; end != std::string_view::npos; at = end + 1)
+    header += Card(cards.substr(at, (end = cards.find('|', at)) - at));
   return header.append(fits::FillBytes(std::int64_t(header.size())), ' ');
 }
 

@@ -59,12 +59,14 @@ TEST(ReadHeader, CountsCardsAndStopsAtTheFirstDataByte) {
   EXPECT_EQ(full36.result.keptCards.size(), 30u);
   for (const Read* read : {&short10, &full36}) {
     EXPECT_EQ(read->result.code, ReadCode::HeaderRead);
-    EXPECT_EQ(read->result.headerCardCount * 100 + read->position, 36 * 100 + 2880);
+    EXPECT_EQ(std::pair(int(read->result.headerCardCount), read->position),
+              std::pair(36, std::streamoff(2880)));
   }
   const Read long40(Image(std::vector<std::string_view>(34, "HISTORY y")));  // 40 cards: one warning
   EXPECT_EQ(long40.result.code, ReadCode::LongHeader);
   EXPECT_FALSE(long40.result.fatal);
-  EXPECT_EQ(long40.result.headerCardCount * 100 + long40.position, 72 * 100 + 5760);
+  EXPECT_EQ(std::pair(int(long40.result.headerCardCount), long40.position),
+            std::pair(72, std::streamoff(5760)));
   EXPECT_EQ(long40.log[36] + "|" + long40.log[37], "HISTORY y|Warnung: Fitsheader länger als 36 Zeilen");
 }
 
@@ -82,12 +84,12 @@ TEST(ReadHeader, KeepsOtherCardsUnlessRemoved) {
       {{"HIST"}, 4}, {{"  HISTORY  "}, 4}, {{"HISTORYXX"}, 5}, {{"HI", "COMMENT"}, 2}, {{"  "}, 0}};
   for (const auto& [keys, kept] : rows) EXPECT_EQ(Read(file, keys).result.keptCards.size(), kept) << keys[0];
   const Read small(file, {}, 2);  // no room beyond the list: the surplus is counted and logged, never stored
-  EXPECT_EQ(small.result.keptCards.size() * 10 + small.result.droppedCards, 23u);
+  EXPECT_EQ(std::pair(small.result.keptCards.size(), small.result.droppedCards), std::pair(2ul, 3ul));
   EXPECT_EQ(small.log.back().rfind("Warnung:", 0), 0u);
 }
 
 TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
-  const std::string notSimple = Header({"SIMPLE  =                    F", "BITPIX  = 16", "END"});
+  const std::string notSimple = Header("SIMPLE  =                    F|BITPIX  = 16|END");
   std::vector<std::string_view> cube(40, "HISTORY h"), simple37(31, "COMMENT x");
   cube.front() = "NAXIS   = 3";
   simple37.push_back("SIMPLE  = F");  // the 37th card, opening the second record
