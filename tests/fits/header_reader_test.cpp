@@ -129,8 +129,9 @@ TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
   Read read(Image({"CRVAL1  = 83.63", "CRPIX1  = 512.5", "CRVAL2  = 22.01", "CRPIX2  = 513.5"}));
   const std::vector<std::string> zero = {"field 0  0", "field 1  0", "field 2  0", "field 3  0"};
   std::vector<std::string> expected = zero;
-  for (const char* c : {"field 0  5.575333", "field 1  512", "field 2  22.01", "field 3  514", "enable"})
-    expected.push_back(c);
+  // clang-format off
+  for (const char* c : {"field 0  5.575333", "field 1  512", "field 2  22.01", "field 3  514", "enable"}) expected.push_back(c);
+  // clang-format on
   expected.insert(expected.end(), zero.begin(), zero.end());
   EXPECT_EQ(read.calls, expected);
   read = Read(Image({"CTYPE1  = 'RA---TAN'", "CDELT1  = -0.000417", "CDELT2  = 0.000417", "CROTA1  = 1.5",
@@ -146,12 +147,11 @@ TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
   EXPECT_EQ(read.result.telescope, "C14");
   EXPECT_EQ(read.calls.end()[-2], "add C14  0 0 0");
   EXPECT_TRUE(Read(Image({"RADESYS = 'FK5'"}), {}, 201, 0).result.instrumentDropped);  // table full
-  const std::pair<const char*, const char*> names[] = {
-      {"TELESCOP= 'O''Neil 12'", "O'Neil 12"},
-      {"TELESCOP= '  Newton 8  '", "Newton 8"},
-      {"TELESCOP= 'no closing quote", "no closing quote"},
-      {"TELESCOP=  C14 plain", "C14 plain"},
-      {"TELESCOP=  123456789012345678901234567890", "12345678901234567890123456789"}};
+  // clang-format off
+  const std::pair<const char*, const char*> names[] = {{"TELESCOP= 'O''Neil 12'", "O'Neil 12"},
+      {"TELESCOP= '  Newton 8  '", "Newton 8"}, {"TELESCOP= 'no closing quote", "no closing quote"},
+      {"TELESCOP=  C14 plain", "C14 plain"}, {"TELESCOP=  123456789012345678901234567890", "12345678901234567890123456789"}};
+  // clang-format on
   for (const auto& [card, name] : names) EXPECT_EQ(fits::TelescopeValue(Card(card)), name) << card;
 }
 
