@@ -5,9 +5,9 @@ set -euo pipefail
 packages=(cmake g++ make qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra)
 if [[ "${1:-run}" == test ]]; then
   # dpkg-dev lets cpack name the libraries the package needs; desktop-file-utils checks its menu entry,
-  # lintian the package as a whole.
+  # lintian the package as a whole. locales: the number texts are tested under a German locale too.
   packages+=(libgtest-dev libbenchmark-dev fitsverify python3 python3-astropy clang libclang-rt-14-dev
-    dpkg-dev desktop-file-utils lintian
+    dpkg-dev desktop-file-utils lintian locales
     # The Windows build: MinGW-w64, GoogleTest's sources to build for it, Wine to run it.
     g++-mingw-w64-x86-64-posix googletest wine wine64)
 fi
@@ -15,10 +15,17 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-echo "Installing: ${missing[*]}"
 sudo=()
 [[ $(id -u) -ne 0 ]] && sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [[ ${#missing[@]} -ne 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if [[ "${1:-run}" == test ]] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "Generating the de_DE.UTF-8 locale"
+  "${sudo[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo[@]}" locale-gen
+fi

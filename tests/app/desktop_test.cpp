@@ -17,9 +17,7 @@ namespace fs = std::filesystem;
 const bool kNoUserConfig = ::setenv("XDG_CONFIG_HOME", "/nonexistent/velorin-test", 1) == 0;
 
 std::string Image() {
-  return fits_test::Header({"SIMPLE  =                    T", "BITPIX  =                    8",
-                            "NAXIS   =                    2", "NAXIS1  =                    2",
-                            "NAXIS2  =                    2", "END"}) +
+  return fits_test::Header("SIMPLE  = T|BITPIX  = 8|NAXIS   = 2|NAXIS1  = 2|NAXIS2  = 2|END") +
          std::string(2880, '\0');
 }
 
@@ -29,7 +27,6 @@ class DesktopTest : public app_test::WindowTest {
     ::setenv("XDG_CONFIG_HOME", "/nonexistent/velorin-test", 1);
     WindowTest::TearDown();
   }
-  std::string Log() { return app_test::Slurp(dir / "logfile.txt"); }
 };
 
 TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
@@ -50,7 +47,7 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
       {{"velorin", "m35.fit"}, "m35.fit"},
       {{"velorin", "--new-window", "-x", "sub/../m35.fit", "other.fit"}, "m35.fit"},
       {{"velorin", "--", "-odd.fit", "m35.fit"}, "-odd.fit"},
-      {{"velorin", (dir / "missing.fit").string().c_str()}, "missing.fit"},
+      {{"velorin", Path("missing.fit").c_str()}, "missing.fit"},
       {{"velorin", "-", "--help"}, ""},
       {{"velorin"}, ""},
   };
@@ -109,10 +106,10 @@ TEST_F(DesktopTest, OnlyOneLocalFitsFileIsTakenByDrop) {
 }
 
 TEST_F(DesktopTest, IniFromConfigFolderOnlyWhenStartFolderHasNone) {
-  const fs::path config = dir / "config" / "velorin";
+  const fs::path config = dir.path / "config" / "velorin";
   fs::create_directories(config);
   std::ofstream(config / "velorin.ini", std::ios::binary) << "[instruments]\n'Aus Konfig' 1 1 0\n[bogus]\n";
-  ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (dir.path / "config").c_str(), 1);
   Write("m35.fit", Image());
   const std::string header = "**** FITS-fileheader von Input-Datei " + Path("m35.fit") + " ****\r\n";
 

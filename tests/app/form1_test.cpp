@@ -1,118 +1,85 @@
-#include "app/form1.h"
-
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
+// The window on its own: layout, the coordinate fields feeding each other,
+// the WCS group and the save options.
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <QTimer>
 
-namespace {
+#include "window_fixture.h"
 
-std::string Text(const QLineEdit* field) {
+using app_test::Flags;
+
+static std::string Text(const QLineEdit* field) {
   return field->text().toStdString();
 }
 
-void Type(QLineEdit* field, const char* text) {
-  field->selectAll();
-  QTest::keyClick(field, Qt::Key_Delete);
-  QTest::keyClicks(field, text);
-}
+class Form1Test : public app_test::WindowTest {};
 
-TEST(Form1Start, OnlyReadingCanStartAndTheGroupIsHidden) {
-  Form1 form;
-  EXPECT_EQ(form.size(), QSize(320, 234));  // 4800 x 3510 twips
-  EXPECT_EQ(form.tb_statusline->geometry(), QRect(8, 216, 305, 19));
-  EXPECT_EQ(form.Image1->pixmap().size(), QSize(115, 144));
-  EXPECT_TRUE(form.cmd_fitsauswahl->isEnabled());
-  for (QWidget* control : std::initializer_list<QWidget*>{form.cmd_start, form.chk_wcs, form.ob_flipNS,
-                                                          form.ob_NurHeader, form.Chk_speichernunter})
-    EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
-  EXPECT_FALSE(form.chk_wcs->isChecked());  // its design state is checked: the handler ran
-  EXPECT_FALSE(form.ob_flipNS->isChecked() || form.ob_NurHeader->isChecked());
-  for (QWidget* control : form.WcsGroup()) EXPECT_TRUE(control->isHidden() && control->isEnabled());
-  EXPECT_FALSE(form.Image1->isHidden());
-  EXPECT_EQ(form.tb_statusline->text(), "warte auf lesen von fitsfile");
-  EXPECT_EQ(form.Cb_instrume->currentText(), "Instrumentenauswahl");
-  EXPECT_EQ(form.SelectedInstrumentRow(), -1);
-  EXPECT_TRUE(form.shared.InstrumentsPending);
-}
-
-TEST(Form1Start, EveryCaptionFitsItsControl) {
-  Form1 form;
-  for (QWidget* control : form.findChildren<QWidget*>()) {
+TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
+  EXPECT_EQ(form->Image1->pixmap().size(), QSize(115, 144));  // the picture is found and scaled
+  EXPECT_EQ(State(), "v+ v- v- v- v- v- | h+ | v+ ");  // chk_wcs' design state is checked: its handler ran
+  EXPECT_EQ(Status(), "warte auf lesen von fitsfile");
+  EXPECT_EQ(form->Cb_instrume->currentText(), "Instrumentenauswahl");
+  EXPECT_EQ(form->SelectedInstrumentRow(), -1);
+  EXPECT_TRUE(form->shared.InstrumentsPending);
+  form->Cb_instrume->addItem("A");  // a text typed by the user selects no row and never becomes an entry
+  form->Cb_instrume->setCurrentIndex(0);
+  EXPECT_EQ(form->SelectedInstrumentRow(), 0);
+  form->Cb_instrume->setEditText("my own camera");
+  QTest::keyClick(form->Cb_instrume->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(std::pair(form->SelectedInstrumentRow(), form->Cb_instrume->count()), std::pair(-1, 1));
+  for (QWidget* control : form->findChildren<QWidget*>()) {  // every caption fits its control
     const auto* button = qobject_cast<QAbstractButton*>(control);
     const auto* label = qobject_cast<QLabel*>(control);
     if (button == nullptr && (label == nullptr || label->text().trimmed().isEmpty())) continue;
-    const int needed = button != nullptr ? button->sizeHint().width()
-                                         : label->fontMetrics().horizontalAdvance(label->text().trimmed());
-    EXPECT_LE(needed, control->width()) << control->objectName().toStdString();
+    EXPECT_LE(
+        button ? button->sizeHint().width() : label->fontMetrics().horizontalAdvance(label->text().trimmed()),
+        control->width())
+        << control->objectName().toStdString();
   }
-}
-
-TEST(Form1Start, TabOrderFollowsTheTable) {
-  Form1 form;
   const QStringList order = {
       "cmd_fitsauswahl", "cmd_start",    "chk_wcs",  "tb_x",        "tb_y",
       "tb_r_HH",         "tb_r_MM",      "tb_r_SS",  "tb_r",        "tb_d_dg",
       "tb_d_MM",         "tb_d_SS",      "tb_d",     "Cb_instrume", "Chk_speichernunter",
       "tb_statusline",   "ob_NurHeader", "ob_flipNS"};
   QStringList chain;
-  for (QWidget* w = form.cmd_fitsauswahl; chain.size() < order.size(); w = w->nextInFocusChain())
+  for (QWidget* w = form->cmd_fitsauswahl; chain.size() < order.size(); w = w->nextInFocusChain())
     if (order.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
   EXPECT_EQ(chain, order);
 }
 
-TEST(Form1Fields, EitherFormFillsTheOtherWithoutFeedingBack) {
-  Form1 form;
-  Type(form.tb_r, "5.1");
-  EXPECT_EQ(Text(form.tb_r_HH) + Text(form.tb_r_MM) + Text(form.tb_r_SS), " 5 5 59.9");
-  EXPECT_EQ(Text(form.tb_r), "5.1");  // the typed text is never rewritten
-  EXPECT_EQ(form.shared.Crval1, 76.5f);
-  Type(form.tb_r_HH, "12");
-  Type(form.tb_r_MM, "30");
-  Type(form.tb_r_SS, "36");
-  EXPECT_EQ(Text(form.tb_r), " 12.51");
-  EXPECT_EQ(Text(form.tb_r_SS), "36");
-  EXPECT_FLOAT_EQ(form.shared.Crval1, 187.65f);
-
-  form.tb_d->setText("45.1");  // set by code: the handler runs nested, at once
-  EXPECT_EQ(Text(form.tb_d_dg) + Text(form.tb_d_MM) + Text(form.tb_d_SS), " 45 5 59");
-  form.tb_d->setText("-.5");  // just below zero keeps its sign both ways
-  EXPECT_EQ(Text(form.tb_d_dg), "-0");
-  Type(form.tb_d_SS, "30");
-  EXPECT_EQ(Text(form.tb_d), "-.5083333");
-  EXPECT_LT(form.shared.Crval2, 0.0f);
-  form.tb_d->setText("");
-  EXPECT_EQ(form.shared.Crval2, 0.0f);
-  EXPECT_FALSE(form.RaDezim || form.RaHMS || form.DeDezim || form.DeGMS);
+TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
+  Type(form->tb_r, "5.1");
+  EXPECT_EQ(Text(form->tb_r_HH) + Text(form->tb_r_MM) + Text(form->tb_r_SS), " 5 5 59.9");
+  EXPECT_EQ(Text(form->tb_r), "5.1");  // the typed text is never rewritten
+  EXPECT_EQ(form->shared.Crval1, 76.5f);
+  Type(form->tb_r_HH, "12");
+  Type(form->tb_r_MM, "30");
+  Type(form->tb_r_SS, "36");
+  EXPECT_EQ(Text(form->tb_r) + Text(form->tb_r_SS), " 12.5136");
+  EXPECT_FLOAT_EQ(form->shared.Crval1, 187.65f);
+  form->tb_d->setText("45.1");  // set by code: the handler runs nested, at once
+  EXPECT_EQ(Text(form->tb_d_dg) + Text(form->tb_d_MM) + Text(form->tb_d_SS), " 45 5 59");
+  form->tb_d->setText("-.5");  // just below zero keeps its sign both ways
+  Type(form->tb_d_SS, "30");
+  EXPECT_EQ(Text(form->tb_d_dg) + Text(form->tb_d), "-0-.5083333");
+  form->tb_d->setText("");
+  EXPECT_EQ(form->shared.Crval2, 0.0f);
+  EXPECT_FALSE(form->RaDezim || form->RaHMS || form->DeDezim || form->DeGMS);
+  // The reference pixel rounds half to even; a keystroke that would not fit 16 bits is refused.
+  for (const auto& [typed, shown, crpix1] :
+       {std::tuple{"100.5", "100.5", 100}, {"101.5", "101.5", 102}, {"99999", "9999", 9999}}) {
+    Type(form->tb_x, typed);
+    EXPECT_EQ(Text(form->tb_x), shown);
+    EXPECT_EQ(form->shared.Crpix1, crpix1);
+  }
+  form->tb_x->setText(" 20000");  // text set by the program is kept whole, longer than the typing limit
+  EXPECT_EQ(Text(form->tb_x) + std::to_string(form->shared.Crpix1), " 2000020000");
+  Type(form->tb_r_HH, "12345");  // three characters at most
+  EXPECT_EQ(Text(form->tb_r_HH), "123");
 }
 
-TEST(Form1Fields, ReferencePixelRoundsHalfToEvenAndNeverWraps) {
-  Form1 form;
-  Type(form.tb_x, "100.5");
-  EXPECT_EQ(form.shared.Crpix1, 100);
-  Type(form.tb_x, "101.5");
-  EXPECT_EQ(form.shared.Crpix1, 102);
-  // Text set by the program is kept whole, longer than the typing limit.
-  form.tb_x->setText(" 20000");
-  EXPECT_EQ(Text(form.tb_x), " 20000");
-  EXPECT_EQ(form.shared.Crpix1, 20000);
-  // 99999 cannot be stored in 16 bits: the last keystroke is refused.
-  Type(form.tb_x, "99999");
-  EXPECT_EQ(Text(form.tb_x), "9999");
-  EXPECT_EQ(form.shared.Crpix1, 9999);
-  Type(form.tb_r_HH, "12345");  // three characters at most
-  EXPECT_EQ(Text(form.tb_r_HH), "123");
-}
-
-class EventOrder : public QObject {
- public:
+// Records show, hide and enable events of the group's controls, in order.
+struct EventOrder : QObject {
   std::vector<std::string> seen;
   bool eventFilter(QObject* object, QEvent* event) override {
     if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent ||
@@ -122,98 +89,69 @@ class EventOrder : public QObject {
   }
 };
 
-TEST(Form1Group, ShownHiddenEnabledDisabledInFixedOrderAndIndependently) {
-  Form1 form;
+TEST_F(Form1Test, GroupShownHiddenEnabledDisabledInFixedOrderAndIndependently) {
   std::vector<std::string> order;
-  for (QWidget* control : form.WcsGroup()) order.push_back(control->objectName().toStdString());
-  EXPECT_EQ(order[8], "tb_d");
-  EXPECT_EQ(order.back(), "Cb_instrume");
   EventOrder events;
-  for (QWidget* control : form.WcsGroup()) control->installEventFilter(&events);
-  const auto step = [&](auto action) {
-    events.seen.clear();
-    action();
-    EXPECT_EQ(events.seen, order);
-  };
-  step([&] { form.DisableWcsGroup(); });
-  step([&] { form.chk_wcs->setChecked(true); });
-  for (QWidget* control : form.WcsGroup()) EXPECT_TRUE(!control->isHidden() && !control->isEnabled());
-  EXPECT_TRUE(form.Image1->isHidden());
-  step([&] { form.chk_wcs->setChecked(false); });
-  step([&] { form.EnableWcsGroup(); });
-  for (QWidget* control : form.WcsGroup()) EXPECT_TRUE(control->isHidden() && control->isEnabled());
-  EXPECT_FALSE(form.Image1->isHidden());
-  for (QWidget* control : form.WcsGroup()) control->removeEventFilter(&events);
-}
-
-class Form1Options : public testing::Test {
- protected:
-  Form1 form;
-  void SetUp() override {
-    form.ob_flipNS->setEnabled(true);
-    form.ob_NurHeader->setEnabled(true);
-    form.shared.Naxis2 = 1000;
-    form.tb_y->setText(" 300");
+  for (QWidget* control : form->WcsGroup()) {
+    order.push_back(control->objectName().toStdString());
+    control->installEventFilter(&events);
   }
-};
-
-TEST_F(Form1Options, FlipMirrorsTheReferencePixelOnce) {
-  form.ob_flipNS->setChecked(true);
-  EXPECT_EQ(Text(form.tb_y), " 700");
-  EXPECT_EQ(form.shared.Crpix2, 700);
-  form.ob_flipNS_Click();  // selected again, by code and by a click: no second mirror
-  QTest::mouseClick(form.ob_flipNS, Qt::LeftButton);
-  EXPECT_EQ(form.shared.Crpix2, 700);
-  form.ob_NurHeader->setChecked(true);
-  EXPECT_EQ(Text(form.tb_y), " 300");
-  EXPECT_FALSE(form.shared.FlipNorthSouth);
-  form.tb_y->setText(" 1150");
-  form.ob_flipNS->setChecked(true);
-  EXPECT_EQ(Text(form.tb_y), "-150");  // beyond the image: negative, no blank
+  EXPECT_EQ(order[8] + order.back(), "tb_dCb_instrume");
+  // clang-format off
+  const std::pair<std::function<void()>, const char*> steps[] = {
+      {[&] { form->DisableWcsGroup(); }, "h- "}, {[&] { form->chk_wcs->setChecked(true); }, "v- "},
+      {[&] { form->chk_wcs->setChecked(false); }, "h- "}, {[&] { form->EnableWcsGroup(); }, "h+ "}};
+  // clang-format on
+  for (const auto& [step, group] : steps) {
+    events.seen.clear();
+    step();
+    EXPECT_EQ(events.seen, order) << group;
+    EXPECT_EQ(Flags({form->tb_x}), group);
+  }
+  form->chk_wcs->setChecked(true);
+  EXPECT_EQ(Flags({form->Image1}), "h+ ");
+  for (QWidget* control : form->WcsGroup()) control->removeEventFilter(&events);
 }
 
-TEST_F(Form1Options, MirrorThatDoesNotFitIsRefused) {
-  form.shared.Naxis2 = 32767;
-  form.tb_y->setText("-100");
-  form.ob_flipNS->setChecked(true);
-  EXPECT_EQ(form.shared.Crpix2, -100);
-  EXPECT_EQ(Text(form.tb_y), "-100");
-  EXPECT_FALSE(form.shared.FlipNorthSouth);
-  EXPECT_TRUE(form.ob_NurHeader->isChecked());
-  EXPECT_EQ(form.tb_statusline->text().left(8), "Warnung:");
-  // Flipped, then a y typed that cannot be mirrored back: the flip stays.
-  form.tb_y->setText(" 100");
-  form.ob_flipNS->setChecked(true);
-  form.tb_y->setText("-32000");
-  form.ob_NurHeader->setChecked(true);
-  EXPECT_EQ(form.shared.Crpix2, -32000);
-  EXPECT_TRUE(form.shared.FlipNorthSouth && form.ob_flipNS->isChecked());
+TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
+  form->ob_flipNS->setEnabled(true);
+  form->ob_NurHeader->setEnabled(true);
+  form->shared.Naxis2 = 1000;
+  form->tb_y->setText(" 300");
+  form->ob_flipNS->setChecked(true);
+  EXPECT_EQ(Text(form->tb_y) + "|" + std::to_string(form->shared.Crpix2), " 701|701");  // row j becomes row NAXIS2 + 1 - j
+  form->ob_flipNS_Click();  // selected again, by code and by a click: no second mirror
+  QTest::mouseClick(form->ob_flipNS, Qt::LeftButton);
+  EXPECT_EQ(form->shared.Crpix2, 701);
+  form->ob_NurHeader->setChecked(true);
+  EXPECT_EQ(Text(form->tb_y), " 300");
+  EXPECT_FALSE(form->shared.FlipNorthSouth);
+  form->tb_y->setText(" 1150");
+  form->ob_flipNS->setChecked(true);
+  EXPECT_EQ(Text(form->tb_y), "-149");  // beyond the image: negative, no blank
+  form->ob_NurHeader->setChecked(true);
+  form->shared.Naxis2 = 32767;  // a mirror that does not fit is refused
+  form->tb_y->setText("-100");
+  form->ob_flipNS->setChecked(true);
+  EXPECT_EQ(Text(form->tb_y) + "|" + std::to_string(form->shared.Crpix2), "-100|-100");
+  EXPECT_TRUE(!form->shared.FlipNorthSouth && form->ob_NurHeader->isChecked());
+  EXPECT_EQ(Status(), "Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit, nicht gespiegelt");
+  form->tb_y->setText(" 100");  // flipped, then a y typed that cannot be mirrored back: the flip stays
+  form->ob_flipNS->setChecked(true);
+  form->tb_y->setText("-32000");
+  form->ob_NurHeader->setChecked(true);
+  EXPECT_EQ(form->shared.Crpix2, -32000);
+  EXPECT_TRUE(form->shared.FlipNorthSouth && form->ob_flipNS->isChecked());
 }
 
-TEST(Form1Pause, EndsOnTheTickOrWhenFatalErrorIsSet) {
-  Form1 form;
+TEST_F(Form1Test, PauseEndsOnTheTickOrWhenFatalErrorIsSet) {
   QElapsedTimer clock;
   clock.start();
-  form.OneTickPause(50);
-  EXPECT_FALSE(form.TimerActive || form.Timer1->isActive());
-  EXPECT_GE(clock.elapsed(), 40);
-  clock.restart();
-  QTimer::singleShot(20, [&form] { form.shared.FatalError = true; });
-  form.OneTickPause(10000);
+  form->OneTickPause(50);
+  EXPECT_FALSE(form->TimerActive || form->Timer1->isActive());
+  EXPECT_GE(clock.restart(), 40);
+  QTimer::singleShot(20, [this] { form->shared.FatalError = true; });
+  form->OneTickPause(10000);
   EXPECT_LT(clock.elapsed(), 5000);
-  EXPECT_TRUE(form.TimerActive);  // left early: the tick has not come
+  EXPECT_TRUE(form->TimerActive);  // left early: the tick has not come
 }
-
-TEST(Form1Instruments, TypedTextSelectsNoRow) {
-  Form1 form;
-  form.Cb_instrume->addItem("A");
-  form.Cb_instrume->addItem("B");
-  form.Cb_instrume->setCurrentIndex(1);
-  EXPECT_EQ(form.SelectedInstrumentRow(), 1);
-  form.Cb_instrume->setEditText("my own camera");
-  EXPECT_EQ(form.SelectedInstrumentRow(), -1);
-  QTest::keyClick(form.Cb_instrume->lineEdit(), Qt::Key_Return);  // never becomes an entry
-  EXPECT_EQ(form.Cb_instrume->count(), 2);
-}
-
-}  // namespace

@@ -1,198 +1,161 @@
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include "app/form1.h"
-#include "fits_test_files.h"
+// Reading a file through the window: what it shows, what it logs, what it
+// takes from velorin.ini, and what a failed or cancelled read leaves.
 #include "window_fixture.h"
-
-namespace {
-
-namespace fs = std::filesystem;
-using fits_test::Header;
-
-using app_test::Slurp;
 
 class ReadWorkflow : public app_test::WindowTest {
  protected:
   // Reads the file through the dialog as a person would: a click on "fits lesen".
-  void ReadFile(const std::string& path) {
-    form->CommonDialog1.answer = [path](const CommonDialog& dialog) {
+  void Read(const std::string& name) {
+    form->CommonDialog1.answer = [this, name](const CommonDialog& dialog) {
       EXPECT_EQ(dialog.DialogTitle, "fits-File zum lesen auswählen");
       EXPECT_EQ(dialog.Filter, "Fits-Bilddateien (*.fit)|*.fit");
-      return std::optional<std::string>(path);
+      return std::optional<std::string>(Path(name));
     };
     QTest::mouseClick(form->cmd_fitsauswahl, Qt::LeftButton);
   }
+  // Writes velorin.ini (unless empty) and reads a plain file, which loads it.
+  void LoadIni(const std::string& text) {
+    if (!text.empty()) Write("velorin.ini", text);
+    Write("plain.fit", Header("SIMPLE  = T|BITPIX  = 16|NAXIS   = 2|NAXIS1  = 1|NAXIS2  = 1|END") +
+                           std::string(2880, '\0'));
+    form->ReadFile(Path("plain.fit"));
+  }
+  bool Logged(const std::string& line) { return Log().find(line + "\r\n") != std::string::npos; }
+  std::string Fields() {
+    return (form->tb_r->text() + "|" + form->tb_d->text() + "|" + form->tb_d_dg->text() + "|" +
+            form->tb_x->text() + "|" + form->tb_y->text())
+        .toStdString();
+  }
 };
 
-std::string PlainImage() {
-  return Header({"SIMPLE  =                    T / conforms to FITS standard",
-                 "BITPIX  =                   16 / array data type", "NAXIS   =                    2",
-                 "NAXIS1  =                    3", "NAXIS2  =                    2", "OBJECT  = 'M 35'",
-                 "SWCREATE= 'Capture'", "", "END"}) +
-         std::string(2880, '\0');
-}
-
-std::string WcsImage(const char* telescope) {
-  return Header({"SIMPLE  =                    T", "BITPIX  =                  -32",
-                 "NAXIS   =                    2", "NAXIS1  =                    3",
-                 "NAXIS2  =                    2", "CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'",
-                 "CRVAL1  =              83.6331", "CRVAL2  =             -5.39111",
-                 "CRPIX1  =                  2.0", "CRPIX2  =                  1.5",
-                 "CDELT1  =           -0.0002", "CDELT2  =            0.0002", telescope, "END"}) +
-         std::string(2880, '\0');
-}
+static const std::string kPlain = Header(
+                                      "SIMPLE  =                    T / conforms to FITS standard|BITPIX  =  "
+                                      "                 16 / array data type|"
+                                      "NAXIS   =                    2|NAXIS1  =                    3|NAXIS2  "
+                                      "=                    2|OBJECT  = 'M 35'|"
+                                      "SWCREATE= 'Capture'||END") +
+                                  std::string(2880, '\0');
+static const std::string kWcs =
+    Header(
+        "SIMPLE  = T|BITPIX  = -32|NAXIS   = 2|NAXIS1  = 3|NAXIS2  = 2|CTYPE1  = 'RA---TAN'|CTYPE2  = "
+        "'DEC--TAN'|"
+        "CRVAL1  = 83.6331|CRVAL2  = -5.39111|CRPIX1  = 2.0|CRPIX2  = 1.5|CDELT1  = -0.0002|CDELT2  = 0.0002|"
+        "TELESCOP= 'C14'               / Celestron|END") +
+    std::string(2880, '\0');
 
 TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {
-  Write("m35.fit", PlainImage());
-  ReadFile((dir / "m35.fit").string());
+  Write("m35.fit", kPlain);
+  Read("m35.fit");
   EXPECT_EQ(Status(), "Fitsfileheader gelesen");
-  EXPECT_TRUE(form->cmd_start->isEnabled());
-  for (QWidget* control : std::initializer_list<QWidget*>{form->chk_wcs, form->ob_flipNS, form->ob_NurHeader,
-                                                          form->Chk_speichernunter})
-    EXPECT_TRUE(control->isEnabled());
-  EXPECT_TRUE(form->ob_NurHeader->isChecked());
-  EXPECT_FALSE(form->chk_wcs->isChecked());
-  const QString path = QString::fromStdString((dir / "m35.fit").string());
-  EXPECT_EQ(form->windowTitle(), "VELORIN: ..." + path.right(30));
-  EXPECT_EQ(form->shared.Bitpix, 16);
-  EXPECT_EQ(form->shared.Naxis1, 3);
-  EXPECT_EQ(form->shared.HeaderCardCount, 36);
+  EXPECT_EQ(State(), "v+ v+ v+ v+ v+x v+ | h+ | v+ ");
+  EXPECT_EQ(form->windowTitle().toStdString(),
+            "VELORIN: ..." + Path("m35.fit").substr(Path("m35.fit").size() - 30));
   ASSERT_EQ(form->shared.KeepLineCount, 2);
   EXPECT_EQ(form->shared.KeepLines[0], "OBSERVER= 'Velorin'");  // added lines come first
-  EXPECT_EQ(form->shared.KeepLines[1], fits_test::Card("OBJECT  = 'M 35'"));
+  EXPECT_EQ(form->shared.KeepLines[1], Card("OBJECT  = 'M 35'"));
   EXPECT_EQ(form->Cb_instrume->count(), 2);
   EXPECT_EQ(form->inputFile.tellg(), 2880);  // open at the first data byte
-  for (QWidget* control : form->WcsGroup()) EXPECT_TRUE(control->isEnabled());
-
-  const std::string expected = "**** FITS-fileheader von Input-Datei " + (dir / "m35.fit").string() +
-                               " ****\r\n" +
-                               "SIMPLE  =                    T / conforms to FITS standard\r\n"
-                               "BITPIX  =                   16 / array data type\r\n"
-                               "NAXIS   =                    2\r\n"
-                               "NAXIS1  =                    3\r\n"
-                               "NAXIS2  =                    2\r\n"
-                               "OBJECT  = 'M 35'\r\n"
-                               "SWCREATE= 'Capture'\r\n"
-                               "Warnung:  Leerzeile im Fitsheader\r\n"
-                               "END\r\n"
-                               "**** Ende des FITS-fileheaders der Input-Datei ****\r\n";
-  EXPECT_EQ(Slurp(dir / "logfile.txt"), expected);
+  EXPECT_EQ(Log(),
+            "**** FITS-fileheader von Input-Datei " + Path("m35.fit") +
+                " ****\r\nSIMPLE  =                    T / conforms to FITS standard\r\n"
+                "BITPIX  =                   16 / array data type\r\nNAXIS   =                    2\r\n"
+                "NAXIS1  =                    3\r\nNAXIS2  =                    2\r\nOBJECT  = 'M 35'\r\n"
+                "SWCREATE= 'Capture'\r\nWarnung:  Leerzeile im Fitsheader\r\nEND\r\n"
+                "**** Ende des FITS-fileheaders der Input-Datei ****\r\n");
+  form->ob_flipNS->setChecked(true);  // a cancelled dialog leaves everything as it was
+  const std::string log = Log(), state = State();
+  const QString title = form->windowTitle();
+  ReadFile("");
+  EXPECT_EQ(State() + Log(), state + log);
+  EXPECT_EQ(form->windowTitle(), title);
+  EXPECT_TRUE(form->shared.FlipNorthSouth && form->inputFile.is_open());
 }
 
 TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
-  Write("orion.fit", WcsImage("TELESCOP= 'C14'               / Celestron"));
-  ReadFile((dir / "orion.fit").string());
-  EXPECT_EQ(Status(), "Fitsfileheader gelesen");
-  EXPECT_TRUE(form->chk_wcs->isChecked());
-  for (QWidget* control : form->WcsGroup()) {
-    EXPECT_FALSE(control->isHidden());
-    EXPECT_FALSE(control->isEnabled());
-  }
-  EXPECT_TRUE(form->Image1->isHidden());
-  EXPECT_EQ(form->tb_r->text(), " 5.57554");
-  EXPECT_EQ(form->tb_d->text(), "-5.39111");
-  EXPECT_EQ(form->tb_d_dg->text(), "-5");
-  EXPECT_EQ(form->tb_x->text(), " 2");
-  EXPECT_EQ(form->tb_y->text(), " 2");  // 1.5 to the even neighbour
+  Write("orion.fit", kWcs);
+  Read("orion.fit");
+  EXPECT_EQ(State(), "v+ v+ v+x v+ v+x v+ | v- | h+ ");
+  EXPECT_EQ(Fields(), " 5.57554|-5.39111|-5| 2| 2");  // 1.5 to the even neighbour
   // The values come from the field texts, not from the cards.
   EXPECT_EQ(form->shared.Crval1, static_cast<float>(15.0 * static_cast<double>(5.57554f)));
   EXPECT_EQ(form->shared.Crval2, -5.39111f);
-  EXPECT_EQ(form->shared.Crpix2, 2);
   ASSERT_EQ(form->Cb_instrume->count(), 3);
   EXPECT_EQ(form->Cb_instrume->itemText(2), "C14");
   EXPECT_EQ(form->SelectedInstrumentRow(), 2);
   EXPECT_EQ(form->shared.InstrumentTable[2].cdelt1, -0.0002f);
-
-  // A second file with WCS adds a second row; its log starts afresh.
-  Write("second.fit", WcsImage("OBJECT  = 'x'"));
-  ReadFile((dir / "second.fit").string());
+  // A second file: a second row, named from its numbers; no value of the first survives.
+  std::string second = kWcs;
+  second.replace(second.find("TELESCOP"), 8, "COMMENT ");
+  Write("second.fit", second);
+  form->shared.Crota2 = 12.5f;
+  Read("second.fit");
   ASSERT_EQ(form->Cb_instrume->count(), 4);
   EXPECT_EQ(form->Cb_instrume->itemText(3), "-.0002/ .0002");
   EXPECT_EQ(form->SelectedInstrumentRow(), 3);
-  EXPECT_EQ(Slurp(dir / "logfile.txt")
-                .find("**** FITS-fileheader von Input-Datei " + (dir / "second.fit").string()),
-            0u);
-}
-
-TEST_F(ReadWorkflow, CancelLeavesEverythingAsItWas) {
-  Write("m35.fit", PlainImage());
-  ReadFile((dir / "m35.fit").string());
-  form->ob_flipNS->setChecked(true);
-  const std::string log = Slurp(dir / "logfile.txt");
-  const QString title = form->windowTitle();
-  const std::int16_t crpix2 = form->shared.Crpix2;
-
-  form->CommonDialog1.answer = [](const CommonDialog&) { return std::optional<std::string>(); };
-  QTest::mouseClick(form->cmd_fitsauswahl, Qt::LeftButton);
-  EXPECT_TRUE(form->ob_flipNS->isChecked());
-  EXPECT_TRUE(form->shared.FlipNorthSouth);
-  EXPECT_EQ(form->shared.Crpix2, crpix2);
-  EXPECT_EQ(form->windowTitle(), title);
-  EXPECT_EQ(Slurp(dir / "logfile.txt"), log);
-  EXPECT_TRUE(form->inputFile.is_open());
-  EXPECT_TRUE(form->cmd_start->isEnabled());
+  EXPECT_EQ(form->shared.Crota2, 0.0f);
+  EXPECT_EQ(Fields(), " 5.57554|-5.39111|-5| 2| 2");
 }
 
 TEST_F(ReadWorkflow, FailedReadAfterAGoodOneClosesSaving) {
-  Write("m35.fit", PlainImage());
-  Write("cube.fit",
-        Header({"SIMPLE  = T", "BITPIX  = 16", "NAXIS   = 3", "NAXIS1  = 3", "NAXIS2  = 2", "END"}));
-  ReadFile((dir / "m35.fit").string());
-  ASSERT_TRUE(form->cmd_start->isEnabled());
-  ReadFile((dir / "cube.fit").string());
-  EXPECT_EQ(Status(), "FATAL: 'number of axes' > 2");
-  EXPECT_FALSE(form->cmd_start->isEnabled());
-
-  // A truncated file after a good one: saving closes too.
-  ReadFile((dir / "m35.fit").string());
-  Write("short.fit", PlainImage().substr(0, 2000));
-  ReadFile((dir / "short.fit").string());
-  EXPECT_EQ(Status(), "FATAL: Fitsheader unvollständig");
-  EXPECT_FALSE(form->cmd_start->isEnabled());
-  EXPECT_TRUE(form->shared.FatalError);
-}
-
-TEST_F(ReadWorkflow, FileThatCannotBeOpened) {
-  for (const fs::path& path : {dir / "missing.fit", dir}) {
-    ReadFile(path.string());
-    EXPECT_EQ(Status(), "FATAL: Fitsdatei nicht lesbar");
-    EXPECT_FALSE(form->cmd_start->isEnabled());
-    EXPECT_NE(Slurp(dir / "logfile.txt").find("Error: Datei kann nicht geöffnet werden"), std::string::npos);
+  Write("m35.fit", kPlain);
+  Write("cube.fit", Header("SIMPLE  = T|BITPIX  = 16|NAXIS   = 3|NAXIS1  = 3|NAXIS2  = 2|END"));
+  Write("short.fit", kPlain.substr(0, 2000));
+  for (const auto& [name, status] : {std::pair{"cube.fit", "FATAL: 'number of axes' > 2"},
+                                     {"short.fit", "FATAL: Fitsheader unvollständig"},
+                                     {"missing.fit", "FATAL: Fitsdatei nicht lesbar"},
+                                     {"", "FATAL: Fitsdatei nicht lesbar"}}) {  // "": the directory
+    Read("m35.fit");
+    ASSERT_TRUE(form->cmd_start->isEnabled());
+    Read(name);
+    EXPECT_EQ(Status(), status);
+    EXPECT_FALSE(form->cmd_start->isEnabled()) << name;
   }
-}
-
-TEST_F(ReadWorkflow, ReadWorksWithoutALog) {
-  Write("m35.fit", PlainImage());
-  fs::create_directory(dir / "logfile.txt");  // cannot be created as a file
-  ReadFile((dir / "m35.fit").string());
+  EXPECT_NE(Log().find("Error: Datei kann nicht geöffnet werden"), std::string::npos);
+  std::filesystem::remove(Path("logfile.txt"));
+  std::filesystem::create_directory(Path("logfile.txt"));  // cannot be created as a file
+  Read("m35.fit");
   EXPECT_EQ(Status(), "Fitsfileheader gelesen - Warnung: kein logfile.txt");
   EXPECT_TRUE(form->cmd_start->isEnabled());
 }
 
-TEST_F(ReadWorkflow, NoValueOfAnEarlierFileSurvives) {
-  Write("orion.fit", WcsImage("CROTA2  = 12.5"));
-  ReadFile((dir / "orion.fit").string());
-  EXPECT_EQ(form->shared.Crota2, 12.5f);
-  // Same WCS file without CROTA2 and without reference pixel cards.
-  std::string plain = WcsImage("OBJECT  = 'x'");
-  for (const char* key : {"CRPIX1  ", "CRPIX2  "}) plain.replace(plain.find(key), 8, "COMMENT ");
-  Write("norot.fit", plain);
-  ReadFile((dir / "norot.fit").string());
-  EXPECT_EQ(form->shared.Crota2, 0.0f);
-  EXPECT_EQ(form->shared.Crpix1, 0);
-  EXPECT_EQ(form->tb_x->text(), " 0");
-  EXPECT_EQ(form->tb_y->text(), " 0");
+TEST_F(ReadWorkflow, IniFirstLoadBuildsTheListLaterLoadsOnlyTheLines) {
+  std::filesystem::remove(Path("velorin.ini"));
+  LoadIni("");  // missing: one log line, the list stays pending
+  EXPECT_TRUE(Logged("Warnung: ini-file nicht lesbar: " + Path("velorin.ini")));
+  std::filesystem::create_directory(Path("velorin.ini"));  // a directory in its place
+  LoadIni("");
+  EXPECT_TRUE(form->shared.InstrumentsPending);
+  std::filesystem::remove(Path("velorin.ini"));
+  // The names keep their bytes and show readably, with a Latin-1 fallback.
+  LoadIni(
+      "[instruments]\n'Sch\xC3\xBCler 1' 1 1 0\n'M\xFCller 2' 0.000139 0.000139 1.5\n[addheaderlines]\n"
+      "FILTER  = 'R'\n[removeheaderlines]\nHISTORY\n[end]\n");
+  EXPECT_FALSE(form->shared.InstrumentsPending);
+  EXPECT_EQ(form->shared.InstrumentTable[1].name, "M\xFCller 2");
+  EXPECT_EQ(form->Cb_instrume->itemText(0), QString::fromUtf8("Schüler 1"));
+  EXPECT_EQ(form->Cb_instrume->itemText(1), QString::fromUtf8("Müller 2"));
+  EXPECT_EQ(form->SelectedInstrumentRow(), 0);
+  EXPECT_EQ(form->shared.InstrumentTable[1].rotation, 1.5f);
+  EXPECT_EQ(form->shared.RemoveKeys[0], "HISTORY");
+  LoadIni("[instruments]\n'Other' 1 1 0\n[addheaderlines]\nA\nB\n[end]\n");
+  EXPECT_EQ(form->Cb_instrume->count(), 2);
+  EXPECT_EQ(form->shared.KeepLines[1], "B");
+  EXPECT_EQ(form->shared.KeepLineCount, 2);
+  EXPECT_EQ(form->shared.RemoveKeyCount, 0);
+  LoadIni("[bogus]\n");
+  EXPECT_TRUE(Logged("Unbekanntes Schl\xC3\xBCsselwort im ini-file[bogus]"));  // UTF-8, CR LF
 }
 
-}  // namespace
+TEST_F(ReadWorkflow, IniTableNeverOverflowsItsThirtyOneRows) {
+  LoadIni("[addheaderlines]\nX\n[end]\n");  // no instrument leaves the list unselected
+  EXPECT_EQ(form->SelectedInstrumentRow(), -1);
+  EXPECT_FALSE(form->shared.InstrumentsPending);
+  form->shared.InstrumentsPending = true;
+  form->shared.InstrumentCount = 5;  // rows already taken over the run
+  std::string text = "[instruments]\n";
+  for (int i = 0; i < 40; ++i) text += "'I" + std::to_string(i) + "' 1 1 0\n";
+  LoadIni(text + "[end]\n");
+  EXPECT_EQ(form->shared.InstrumentCount, 31);
+  EXPECT_EQ(form->shared.InstrumentTable[30].name, "I25");
+  EXPECT_TRUE(Logged("Warnung: zu viele Instrumente im ini-file, Rest ignoriert"));
+}

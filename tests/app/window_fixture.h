@@ -1,101 +1,115 @@
 // A window in a directory of its own, which is both the start-up directory
 // (velorin.ini) and the current one (logfile.txt), with the file dialog
-// answered by the test.
+// answered by the test; saved files are judged by fitsverify and astropy.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <sstream>
 
 #include "app/form1.h"
-#include "temp_dir.h"
+#include "fits_test_files.h"
+
+using fits_test::Card;
+using fits_test::Header;
+using fits_test::Slurp;
 
 namespace app_test {
 
-inline std::string Slurp(const std::filesystem::path& path) {
-  return fits_test::Slurp(path.string());
+// Output of a shell command; empty when it exits 0 and prints exactly ok.
+inline std::string Problems(const std::string& command, const std::string& ok) {
+  std::string output;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  char buffer[4096];
+  while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+  return pipe != nullptr && ::pclose(pipe) == 0 && output.find(ok) != std::string::npos ? "" : output + ".";
+}
+
+inline std::string FitsverifyProblems(const std::string& path) {
+  return Problems("fitsverify '" + path + "'", "Verification found 0 warning(s) and 0 error(s).");
+}
+
+// check_wcs.py with its expectations as JSON (without single quotes).
+inline std::string AstropyProblems(const std::string& json) {
+  return Problems(std::string(VELORIN_PYTHON) + " " + VELORIN_CHECK_WCS + " '" + json + "'", "OK\n");
+}
+
+// Per control: "v" shown or "h" hidden, "+" enabled or "-" disabled, "x" when checked.
+inline std::string Flags(std::initializer_list<QWidget*> controls) {
+  std::string flags;
+  for (QWidget* control : controls) {
+    const auto* button = qobject_cast<QAbstractButton*>(control);
+    flags += std::string(control->isHidden() ? "h" : "v") + (control->isEnabled() ? "+" : "-") +
+             (button != nullptr && button->isChecked() ? "x " : " ");
+  }
+  return flags;
 }
 
 class WindowTest : public testing::Test {
  protected:
-  std::filesystem::path dir;
-  std::filesystem::path previous;
+  fits_test::TempDir dir;
+  std::filesystem::path previous = std::filesystem::current_path();
   std::unique_ptr<Form1> form;
 
   void SetUp() override {
-    previous = std::filesystem::current_path();
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir = std::filesystem::temp_directory_path() /
-          ("velorin_" + std::string(info->test_suite_name()) + "_" + info->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
+    std::filesystem::current_path(dir.path);
     Write("velorin.ini",
-          "[instruments]\n'Refraktor 80' -0.000417 0.000417 0\n'C14 Hyperstar' -0.000355 0.000355 "
-          "12.5\n[addheaderlines]\nOBSERVER= 'Velorin'\n[removeheaderlines]\nSWCREATE\n[end]\n");
+          "[instruments]\n'Refraktor 80' -0.000417 0.000417 0\n'C14 Hyperstar' -0.000355 0.000355 12.5\n"
+          "[addheaderlines]\nOBSERVER= 'Velorin'\n[removeheaderlines]\nSWCREATE\n[end]\n");
     form = std::make_unique<Form1>();
   }
   void TearDown() override {
     form.reset();
     std::filesystem::current_path(previous);
-    std::filesystem::remove_all(dir);
   }
-  std::string Path(const std::string& name) const { return (dir / name).string(); }
-  void Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(dir / name, std::ios::binary) << bytes;
+  std::string Path(const std::string& name) const { return dir / name; }
+  void Write(const std::string& name, const std::string& bytes) { fits_test::WriteBytes(dir / name, bytes); }
+  std::string Log() const { return Slurp(dir / "logfile.txt"); }
+  std::string Status() const { return form->tb_statusline->text().toStdString(); }
+  // Buttons and options, then the WCS group (as one when all alike) and the picture.
+  std::string State() const {
+    std::string group = Flags({form->tb_d});
+    for (QWidget* control : form->WcsGroup()) group = Flags({control}) == group ? group : "mixed ";
+    return Flags({form->cmd_fitsauswahl, form->cmd_start, form->chk_wcs, form->ob_flipNS, form->ob_NurHeader,
+                  form->Chk_speichernunter}) +
+           "| " + group + "| " + Flags({form->Image1});
   }
   // The next dialog answers with this path (empty: cancel).
   void AnswerDialog(const std::string& path) {
     form->CommonDialog1.answer = [path](const CommonDialog&) {
-      return path.empty() ? std::optional<std::string>() : std::optional<std::string>(path);
+      return path.empty() ? std::nullopt : std::optional<std::string>(path);
     };
   }
   void ReadFile(const std::string& path) {
     AnswerDialog(path);
     QTest::mouseClick(form->cmd_fitsauswahl, Qt::LeftButton);
   }
-  std::string Status() const { return form->tb_statusline->text().toStdString(); }
-};
-
-// Saving as a person would: read, check "Add WCS-Info", type, pick, click.
-class SaveTest : public WindowTest {
- protected:
-  void Type(QLineEdit* field, const char* text) {
+  static void Type(QLineEdit* field, const char* text) {
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
     QTest::keyClicks(field, text);
   }
-  // Read, check "Add WCS-Info", type the position, pick the second instrument.
+  // Read, check "Add WCS-Info", type the position (RA 6h 8m 54s = 92.225 degrees), pick the second
+  // instrument.
   void ReadAndEnterWcs(const std::string& name) {
     ReadFile(Path(name));
     ASSERT_TRUE(form->cmd_start->isEnabled()) << Status();
     if (!form->chk_wcs->isChecked()) QTest::mouseClick(form->chk_wcs, Qt::LeftButton, {}, QPoint(5, 8));
     ASSERT_TRUE(form->chk_wcs->isChecked());
-    Type(form->tb_r_HH, "6");
-    Type(form->tb_r_MM, "8");
-    Type(form->tb_r_SS, "54");
-    Type(form->tb_d, "24.33");
-    Type(form->tb_x, "3");
-    Type(form->tb_y, "2");
+    for (const auto& [field, text] : {std::pair{form->tb_r_HH, "6"},
+                                      {form->tb_r_MM, "8"},
+                                      {form->tb_r_SS, "54"},
+                                      {form->tb_d, "24.33"},
+                                      {form->tb_x, "3"},
+                                      {form->tb_y, "2"}})
+      Type(field, text);
     form->Cb_instrume->setCurrentIndex(1);
   }
   void Save() { QTest::mouseClick(form->cmd_start, Qt::LeftButton); }
-  void ExpectUnlocked() {
-    EXPECT_FALSE(form->cmd_start->isEnabled());
-    EXPECT_TRUE(form->cmd_fitsauswahl->isEnabled());
-    for (QWidget* option : std::initializer_list<QWidget*>{form->ob_flipNS, form->ob_NurHeader,
-                                                           form->Chk_speichernunter, form->chk_wcs})
-      EXPECT_FALSE(option->isHidden());
-  }
 };
 
 }  // namespace app_test

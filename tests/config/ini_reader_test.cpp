@@ -1,76 +1,56 @@
+// velorin.ini texts and what the reader takes from them, each list written
+// out as one text so that a row shows everything that was read.
 #include "config/ini_reader.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "coords/number_text.h"
 
 using config::IniContents;
-using config::IniRoom;
 using config::ParseIni;
 
-constexpr IniRoom kRoom{201, 201, 31};
-
-constexpr const char* kSample =
-    "[instruments]\r\n"
-    "'Refractor 80 + Camera A' 0.000417 0.000417 0\r\n"
-    "'Reflector 200 + Camera B' 0.000139 0.000139 1.5\r\n"
-    "[addheaderlines]\r\n"
-    "FILTER  = 'R       '           / filter used\r\n"
-    "[removeheaderlines]\r\n"
-    "HISTORY\r\n"
-    "[end]\r\n";
-
-TEST(ParseIni, SampleFileFillsAllThreeLists) {
-  const IniContents ini = ParseIni(kSample, true, kRoom);
-  ASSERT_EQ(ini.instruments.size(), 2u);
-  EXPECT_EQ(ini.instruments[0].name, "Refractor 80 + Camera A");
-  EXPECT_EQ(ini.instruments[0].cdelt1, 0.000417f);
-  EXPECT_EQ(ini.instruments[0].cdelt2, 0.000417f);
-  EXPECT_EQ(ini.instruments[0].rotation, 0.0f);
-  EXPECT_EQ(ini.instruments[1].name, "Reflector 200 + Camera B");
-  EXPECT_EQ(ini.instruments[1].cdelt1, 0.000139f);
-  EXPECT_EQ(ini.instruments[1].rotation, 1.5f);
-  EXPECT_EQ(ini.addedLines, std::vector<std::string>{"FILTER  = 'R       '           / filter used"});
-  EXPECT_EQ(ini.removeKeys, std::vector<std::string>{"HISTORY"});
-  EXPECT_TRUE(ini.logLines.empty());
+static std::string Describe(const IniContents& ini) {
+  std::string text;
+  for (const config::Instrument& i : ini.instruments)
+    text += "I:" + i.name + coords::FormatNumberText(i.cdelt1) + coords::FormatNumberText(i.cdelt2) +
+            coords::FormatNumberText(i.rotation) + "\n";
+  for (const std::string& line : ini.addedLines) text += "A:" + line + "\n";
+  for (const std::string& key : ini.removeKeys) text += "R:" + key + "\n";
+  for (const std::string& line : ini.logLines) text += "L:" + line + "\n";
+  return text;
 }
 
-TEST(ParseIni, ItemsSplitAtCommasAndQuotes) {
-  const IniContents ini =
-      ParseIni("[addheaderlines]\nOBSERVER= 'A', x\n\"COMMENT a, b\" dropped\n,,\n   \n[end]\n", true, kRoom);
-  EXPECT_EQ(ini.addedLines, (std::vector<std::string>{"OBSERVER= 'A'", "x", "COMMENT a, b"}));
-}
-
-TEST(ParseIni, SectionsInAnyOrderAndRepeated) {
-  const IniContents ini = ParseIni(
-      "[removeheaderlines]\nA\n[instruments]\n'X' 1 2 3\n[addheaderlines]\nL1\n[removeheaderlines]\nB\n"
-      "[addheaderlines]\nL2\n[end]\nignored\n",
-      true, kRoom);
-  EXPECT_EQ(ini.removeKeys, (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(ini.addedLines, (std::vector<std::string>{"L1", "L2"}));
-  ASSERT_EQ(ini.instruments.size(), 1u);
-  EXPECT_EQ(ini.instruments[0].rotation, 3.0f);
-}
-
-TEST(ParseIni, UnknownHeaderStopsReadingWithLogLine) {
-  IniContents ini = ParseIni("FILTER\n[instruments]\n'A' 1 2 0\n[end]\n", true, kRoom);
-  EXPECT_EQ(ini.logLines, std::vector<std::string>{"Unbekanntes Schlüsselwort im ini-file"
-                                                   "FILTER"});
-  EXPECT_TRUE(ini.instruments.empty());
-
-  // Headers are case-sensitive; what came before stays.
-  ini = ParseIni("[instruments]\n'A' 1 2 0\n[AddHeaderLines]\nX\n[end]\n", true, kRoom);
-  EXPECT_EQ(ini.instruments.size(), 1u);
-  EXPECT_TRUE(ini.addedLines.empty());
-  EXPECT_EQ(ini.logLines, std::vector<std::string>{"Unbekanntes Schlüsselwort im ini-file[AddHeaderLines]"});
-}
-
-TEST(ParseIni, MissingEndKeepsWhatWasRead) {
-  const IniContents ini = ParseIni("[instruments]\n'A' 1 2 0\n[addheaderlines]\nX", true, kRoom);
-  EXPECT_EQ(ini.instruments.size(), 1u);
-  EXPECT_EQ(ini.addedLines, std::vector<std::string>{"X"});
-  ASSERT_EQ(ini.logLines.size(), 1u);
-  EXPECT_EQ(ini.logLines[0].rfind("Warnung:", 0), 0u);
+TEST(ParseIni, SectionsItemsAndLogLines) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"[instruments]\r\n'Refractor 80 + Camera A' 0.000417 0.000417 0\r\n'Reflector 200' 0.000139 -1 1.5\r\n"
+       "[addheaderlines]\r\nFILTER  = 'R       '           / filter "
+       "used\r\n[removeheaderlines]\r\nHISTORY\r\n"
+       "[end]\r\n",
+       "I:Refractor 80 + Camera A .000417 .000417 0\nI:Reflector 200 .000139-1 1.5\n"
+       "A:FILTER  = 'R       '           / filter used\nR:HISTORY\n"},
+      // Items split at commas; a double-quoted item keeps its commas, the rest of its line is dropped.
+      {"[addheaderlines]\nOBSERVER= 'A', x\n\"COMMENT a, b\" dropped\n,,\n   \n[end]\n",
+       "A:OBSERVER= 'A'\nA:x\nA:COMMENT a, b\n"},
+      {"[removeheaderlines]\nA\n[instruments]\n'X' 1 2 3\n[addheaderlines]\nL1\n[removeheaderlines]\nB\n"
+       "[addheaderlines]\nL2\n[end]\nignored\n",
+       "I:X 1 2 3\nA:L1\nA:L2\nR:A\nR:B\n"},
+      // Headers are case-sensitive; an unknown one stops reading, what came before stays.
+      {"FILTER\n[instruments]\n'A' 1 2 0\n[end]\n", "L:Unbekanntes Schlüsselwort im ini-fileFILTER\n"},
+      {"[instruments]\n'A' 1 2 0\n[AddHeaderLines]\nX\n[end]\n",
+       "I:A 1 2 0\nL:Unbekanntes Schlüsselwort im ini-file[AddHeaderLines]\n"},
+      {"[instruments]\n'A' 1 2 0\n[addheaderlines]\nX",
+       "I:A 1 2 0\nA:X\nL:Warnung: ini-file endet ohne [end]\n"},
+      {"", "L:Warnung: ini-file ist leer\n"},
+      // Blanks decide where the numbers are: one after the quote, one between the numbers.
+      {"[instruments]\n'B' 0.5  0.25 1\n'C'  0.5 0.25 1\n'broken 1 2 3\n'D' 1\n'ok' 1 2 3\n[end]\n",
+       "I:B .5 .25 1\nI:C 0 .5 .251\nI:ok 1 2 3\n"
+       "L:Warnung: fehlerhafte Instrumentenzeile im ini-file übergangen: 'broken 1 2 3\n"
+       "L:Warnung: fehlerhafte Instrumentenzeile im ini-file übergangen: 'D' 1\n"},
+  };
+  for (const auto& [text, expected] : rows)
+    EXPECT_EQ(Describe(ParseIni(text, true, {201, 201, 31})), expected) << text;
+  EXPECT_EQ(Describe(ParseIni(rows[0].first, false, {201, 201, 31})),
+            "A:FILTER  = 'R       '           / filter used\nR:HISTORY\n");
 }
 
 TEST(ParseIni, SurplusIsDroppedWithOneLogLinePerList) {
@@ -80,43 +60,15 @@ TEST(ParseIni, SurplusIsDroppedWithOneLogLinePerList) {
   for (int i = 0; i < 500; ++i) text += "LINE" + std::to_string(i) + "\n";
   text += "[removeheaderlines]\n";
   for (int i = 0; i < 300; ++i) text += "K" + std::to_string(i) + "\n";
-  text += "[end]\n";
-  const IniContents ini = ParseIni(text, true, IniRoom{201, 201, 29});
-  EXPECT_EQ(ini.instruments.size(), 29u);
+  const IniContents ini = ParseIni(text + "[end]\n", true, {201, 201, 29});
+  ASSERT_EQ(ini.instruments.size(), 29u);
   EXPECT_EQ(ini.instruments.back().name, "I28");
-  EXPECT_EQ(ini.addedLines.size(), 201u);
+  ASSERT_EQ(ini.addedLines.size(), 201u);
   EXPECT_EQ(ini.addedLines.back(), "LINE200");
   EXPECT_EQ(ini.removeKeys.size(), 201u);
-  EXPECT_EQ(ini.logLines.size(), 3u);
-  for (const std::string& line : ini.logLines) EXPECT_EQ(line.rfind("Warnung:", 0), 0u) << line;
+  EXPECT_EQ(ini.logLines,
+            (std::vector<std::string>{
+                "Warnung: zu viele Instrumente im ini-file, Rest ignoriert",
+                "Warnung: zu viele Einträge in [addheaderlines] im ini-file, Rest ignoriert",
+                "Warnung: zu viele Einträge in [removeheaderlines] im ini-file, Rest ignoriert"}));
 }
-
-TEST(ParseInstrumentLine, BlanksDecideWhereTheNumbersAre) {
-  config::Instrument instrument;
-  ASSERT_TRUE(config::ParseInstrumentLine("'A' 1 2 0", instrument));
-  EXPECT_EQ(instrument.name, "A");
-  EXPECT_EQ(instrument.cdelt1, 1.0f);
-  EXPECT_EQ(instrument.cdelt2, 2.0f);
-  EXPECT_EQ(instrument.rotation, 0.0f);
-
-  ASSERT_TRUE(config::ParseInstrumentLine("'B' 0.5  0.25 1", instrument));  // two blanks between the numbers
-  EXPECT_EQ(instrument.cdelt1, 0.5f);
-  EXPECT_EQ(instrument.cdelt2, 0.25f);
-  EXPECT_EQ(instrument.rotation, 1.0f);
-
-  ASSERT_TRUE(config::ParseInstrumentLine("'C'  0.5 0.25 1", instrument));  // two blanks after the quote
-  EXPECT_EQ(instrument.cdelt1, 0.0f);
-
-  EXPECT_FALSE(config::ParseInstrumentLine("'no closing quote 1 2 3", instrument));
-  EXPECT_FALSE(config::ParseInstrumentLine("'D' 1", instrument));
-}
-
-TEST(ParseIni, MalformedInstrumentLineIsSkippedWithLogLine) {
-  const IniContents ini = ParseIni("[instruments]\n'broken 1 2 3\n'ok' 1 2 3\n[end]\n", true, kRoom);
-  ASSERT_EQ(ini.instruments.size(), 1u);
-  EXPECT_EQ(ini.instruments[0].name, "ok");
-  ASSERT_EQ(ini.logLines.size(), 1u);
-  EXPECT_EQ(ini.logLines[0].rfind("Warnung:", 0), 0u);
-}
-
-}  // namespace

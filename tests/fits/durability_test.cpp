@@ -16,7 +16,6 @@
 #include "fits/header_rewrite.h"
 #include "fits/pixel_copy.h"
 #include "fits_test_files.h"
-#include "temp_dir.h"
 
 namespace {
 
@@ -40,7 +39,7 @@ fits::WriteBody Writes(const std::string& text) {
 
 // A 16-bit image of 3 x 2 pixels, and the same flipped under a new header.
 const fits::ImageLayout kLayout{16, 3, 2, 2880};
-const std::string kHeader = fits_test::Header({"SIMPLE  = T", "COMMENT new", "END"});
+const std::string kHeader = fits_test::Header("SIMPLE  = T|COMMENT new|END");
 const std::string kImage = std::string(2880, 'H') + "lowrow" + "uprow!" + std::string(2868, '\0');
 const std::string kFlipped = kHeader + "uprow!" + "lowrow" + std::string(2868, '\0');
 
@@ -94,8 +93,8 @@ TEST(ReplaceFile, SymbolicLinkStaysAndRealFileKeepsOwner) {
   ASSERT_TRUE(result.ok()) << result.error;
   EXPECT_TRUE(fs::is_symlink(dir / "link.fit"));
   EXPECT_EQ(Slurp(dir / "real/img.fit"), kFlipped);
-  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"link.fit", "real"}));
-  EXPECT_EQ(Names(dir.path() / "real"), std::set<std::string>{"img.fit"});
+  EXPECT_EQ(Names(dir.path), (std::set<std::string>{"link.fit", "real"}));
+  EXPECT_EQ(Names(dir.path / "real"), std::set<std::string>{"img.fit"});
   struct stat status {};
   ::stat((dir / "real/img.fit").c_str(), &status);
   EXPECT_EQ(status.st_mode & 07777, 0640u);
@@ -121,14 +120,14 @@ TEST(ReplaceFile, WriteProtectedOrHardLinkedTargetIsRefusedUntouched) {
     WriteBytes(dir / "img.fit", kImage);
     WriteBytes(dir / "in.fit", kImage);
     row.protect(dir);
-    const std::set<std::string> before = Names(dir.path());
+    const std::set<std::string> before = Names(dir.path);
     const fits::SaveResult flip = fits::WriteFlippedImage(dir / "img.fit", kLayout, kHeader, dir / "img.fit");
     const fits::SaveResult copy = fits::CopyWithNewHeader(dir / "in.fit", kHeader, 2880, dir / "img.fit");
     EXPECT_EQ(flip.code, row.replaced) << row.what;
     EXPECT_EQ(copy.code, row.replaced) << row.what;
     EXPECT_FALSE(flip.error.empty()) << row.what;
     EXPECT_EQ(Slurp(dir / "img.fit"), kImage) << row.what;
-    EXPECT_EQ(Names(dir.path()), before) << row.what;
+    EXPECT_EQ(Names(dir.path), before) << row.what;
     // The header-only rewrite writes through the file: every name sees it.
     EXPECT_EQ(fits::RewriteHeaderInPlace(dir / "img.fit", kHeader, 2880).code, row.headerInPlace) << row.what;
     EXPECT_EQ(Slurp(dir / "img.fit").starts_with(kHeader), row.headerInPlace == SaveCode::Saved) << row.what;
@@ -160,7 +159,7 @@ TEST(ReplaceFile, KilledSaveLeavesNoTemporary) {
     ::waitpid(child, nullptr, 0);
     // Only a kill between naming the complete file and the rename may leave
     // it; the next save removes it.
-    for (const std::string& name : Names(dir.path()))
+    for (const std::string& name : Names(dir.path))
       if (name != "img.fit") {
         ASSERT_EQ(Slurp(dir / name), complete) << "kill point " << i << " left " << name;
         fs::remove(dir / name);
@@ -183,7 +182,7 @@ TEST(ReplaceFile, StaleTemporariesOfTheTargetAreRemoved) {
         fits::detail::ReplaceFileVia(dir / "img.fit", "", Writes("new"), makeTemp);
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(Slurp(dir / "img.fit"), "new");
-    EXPECT_EQ(Names(dir.path()), kept);
+    EXPECT_EQ(Names(dir.path), kept);
   }
 }
 

@@ -1,201 +1,146 @@
+// Output headers card by card, and the checksum cards that seal them.
 #include "fits/header_composer.h"
 
-#include <gtest/gtest.h>
-
+#include "fits/checksum.h"
 #include "fits_test_files.h"
 
-namespace {
-
-using fits::ComposedHeader;
-using fits::HeaderPlan;
 using fits_test::Card;
 
-std::string CardAt(const ComposedHeader& header, std::size_t index) {
-  return header.bytes.substr(index * 80, 80);
+// The cards of a header up to END, each without its trailing blanks, one a line.
+static std::string Cards(const fits::ComposedHeader& header, std::size_t from = 5) {
+  std::string cards;
+  for (std::size_t at = from * 80; at < header.bytes.size() && !cards.ends_with("END\n"); at += 80)
+    cards += header.bytes.substr(at, header.bytes.find_last_not_of(' ', at + 79) + 1 - at) + "\n";
+  return cards;
 }
 
-HeaderPlan WcsPlan() {
-  HeaderPlan plan;
-  plan.bitpix = 16;
-  plan.naxis1 = 1024;
-  plan.naxis2 = 768;
-  plan.writeWcs = true;
-  plan.headerCardCount = 36;
-  plan.crval1 = 187.5f;
-  plan.crval2 = -12.5f;
-  plan.crpix1 = 512;
-  plan.crpix2 = 384;
-  plan.instrument = config::Instrument{"Refraktor 80", -0.000417f, 0.00025f, 1.5f};
-  return plan;
+static fits::HeaderPlan Plan(std::int16_t bitpix = 16, bool wcs = true) {
+  // clang-format off
+  return {.bitpix = bitpix, .naxis1 = 1024, .naxis2 = 768, .writeWcs = wcs, .headerCardCount = 36,
+          .crval1 = 187.5f, .crval2 = -12.5f, .crpix1 = 512, .crpix2 = 384,
+          .instrument = config::Instrument{"Refraktor 80", -0.000417f, 0.00025f, 1.5f}, .keepLines = {}};
+  // clang-format on
 }
 
-TEST(ComposeHeader, BasicCardsPutNumbersInColumnThirty) {
-  struct Row {
-    std::int16_t bitpix;
-    const char* card;
-  };
-  const Row rows[] = {{8, "BITPIX  =                    8 /bits per pixel I*1"},
-                      {16, "BITPIX  =                   16 /bits per pixel I*2"},
-                      {32, "BITPIX  =                   32 /bits per pixel I*4"},
-                      {-32, "BITPIX  =                  -32 /bits per pixel R*4"},
-                      {64, "BITPIX  =                   64 /bits per pixel I*8"},
-                      {-64, "BITPIX  =                  -64 /bits per pixel R*8"}};
-  for (const Row& row : rows) {
-    HeaderPlan plan;
-    plan.bitpix = row.bitpix;
-    plan.naxis1 = 1024;
-    plan.naxis2 = 7;
-    const ComposedHeader header = fits::ComposeHeader(plan);
-    EXPECT_EQ(CardAt(header, 1), Card(row.card)) << row.bitpix;
-    EXPECT_EQ(CardAt(header, 0), Card("SIMPLE  =                    T /written by Velorin"));
-    EXPECT_EQ(CardAt(header, 2), Card("NAXIS   =                    2 /number of axes"));
-    EXPECT_EQ(CardAt(header, 3), Card("NAXIS1  =                 1024 /length x axis"));
-    EXPECT_EQ(CardAt(header, 4), Card("NAXIS2  =                    7 /length y axis"));
-    EXPECT_EQ(CardAt(header, 5), Card("END"));
-    EXPECT_EQ(header.bytes.size(), 2880u);
-    EXPECT_EQ(header.cardCount, 6);
-  }
+TEST(ComposeHeader, BasicCardsAndTheWcsBlockFromTheSelectedInstrument) {
+  for (const auto& [bitpix, card] : {std::pair{8, "8 /bits per pixel I*1"},
+                                     {16, "16 /bits per pixel I*2"},
+                                     {32, "32 /bits per pixel I*4"},
+                                     {-32, "-32 /bits per pixel R*4"},
+                                     {64, "64 /bits per pixel I*8"},
+                                     {-64, "-64 /bits per pixel R*8"}})
+    EXPECT_EQ(
+        fits::ComposeHeader(Plan(std::int16_t(bitpix), false)).bytes,
+        fits_test::Header(
+            "SIMPLE  =                    T /written by Velorin|BITPIX  = " +
+            std::string(20 - std::string_view(card).find(' '), ' ') + card +
+            "|NAXIS   =                    2 /number of axes|NAXIS1  =                 1024 /length x axis|"
+            "NAXIS2  =                  768 /length y axis|END"));
+  const fits::ComposedHeader header = fits::ComposeHeader(Plan());
+  const std::string expected =
+      "HISTORY  WCS inserted by VELORIN V 1 , a product of www.velorin.example\nTELESCOP= 'Refraktor 80'\n"
+      "EQUINOX = 2000.0\nRADESYS = 'FK5 '\nCTYPE1  = 'RA---TAN'  /\nCRVAL1  = 187.5 /\nCRPIX1  = 512 /\n"
+      "CDELT1  = -0.000417001 /\nCTYPE2  = 'DEC--TAN'  /\nCRVAL2  = -12.5 /\nCRPIX2  = 384 /\n"
+      "CDELT2  =  0.000250000 /\nCROTA2  =  1.500000000 /\nEND\n";
+  EXPECT_EQ(Cards(header), expected);
+  std::string logged;
+  for (std::size_t i = 5; i < header.logLines.size(); ++i) logged += header.logLines[i] + "\n";
+  EXPECT_EQ(logged, expected.substr(0, expected.size() - 4) + "END      \n");
 }
 
-TEST(ComposeHeader, WcsBlockFromTheSelectedInstrument) {
-  const ComposedHeader header = fits::ComposeHeader(WcsPlan());
-  const std::vector<std::string> expected = {
-      "HISTORY  WCS inserted by VELORIN V 1 , a product of www.velorin.example",
-      "TELESCOP= 'Refraktor 80'",
-      "EQUINOX = 2000.0",
-      "RADESYS = 'FK5 '",
-      "CTYPE1  = 'RA---TAN'  /",
-      "CRVAL1  = 187.5 /",
-      "CRPIX1  = 512 /",
-      "CDELT1  = -0.000417001 /",
-      "CTYPE2  = 'DEC--TAN'  /",
-      "CRVAL2  = -12.5 /",
-      "CRPIX2  = 384 /",
-      "CDELT2  =  0.000250000 /",
-      "CROTA2  =  1.500000000 /",
-      "END      "};
-  const std::vector<std::string> logged(header.logLines.begin() + 5, header.logLines.end());
-  EXPECT_EQ(logged, expected);
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(CardAt(header, 5 + i), Card(expected[i])) << i;
-  EXPECT_EQ(header.cdelt1, -0.000417f);
-  EXPECT_EQ(header.crota2, 1.5f);
-  EXPECT_EQ(header.crota1, 0.0f);
-}
-
-TEST(ComposeHeader, SignColumnsAndTheBlankAfterEquals) {
-  HeaderPlan plan = WcsPlan();
+TEST(ComposeHeader, SignColumnsFlipAndTheInputsOwnScale) {
+  fits::HeaderPlan plan = Plan();
   plan.crval1 = -22.5f;
   plan.crval2 = 0.5f;
   plan.crpix1 = -7;
   plan.crpix2 = -50;
   plan.flip = true;
-  const ComposedHeader header = fits::ComposeHeader(plan);
-  EXPECT_EQ(CardAt(header, 10), Card("CRVAL1  = -22.5 /"));
-  EXPECT_EQ(CardAt(header, 11), Card("CRPIX1  = -7 /"));
-  EXPECT_EQ(CardAt(header, 14), Card("CRVAL2  =  .5 /"));
-  EXPECT_EQ(CardAt(header, 15), Card("CRPIX2  = -50 /"));
-  EXPECT_EQ(CardAt(header, 16), Card("CDELT2  = -0.000250001 /"));  // flipped
-  EXPECT_EQ(header.cdelt2, -0.00025f);
-}
-
-TEST(ComposeHeader, InputWcsKeepsItsScaleAndShowsCrota1OnlyWhenSet) {
-  HeaderPlan plan = WcsPlan();
+  // A blank after "=" before a negative value, so that FITS reads it.
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 10),
+            "CRVAL1  = -22.5 /\nCRPIX1  = -7 /\nCDELT1  = -0.000417001 /\nCTYPE2  = 'DEC--TAN'  /\n"
+            "CRVAL2  =  .5 /\nCRPIX2  = -50 /\nCDELT2  = -0.000250001 /\nCROTA2  =  1.500000000 /\nEND\n");
+  plan = Plan();  // the input's own WCS keeps its scale; the picked row names it; CROTA1 only when set
   plan.hasWcs = true;
   plan.cdelt1 = -0.001f;
   plan.cdelt2 = 0.001f;
   plan.crota1 = 2.0f;
   plan.crota2 = 3.0f;
-  ComposedHeader header = fits::ComposeHeader(plan);
-  EXPECT_EQ(CardAt(header, 6), Card("TELESCOP= 'Refraktor 80'"));  // the picked row's name
-  EXPECT_EQ(CardAt(header, 12), Card("CDELT1  = -0.001000001 /"));
-  EXPECT_EQ(CardAt(header, 17), Card("CROTA1  =  2.000000000 /"));
-  EXPECT_EQ(CardAt(header, 18), Card("CROTA2  =  3.000000000 /"));
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 6).substr(0, 25), "TELESCOP= 'Refraktor 80'\n");
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 16),
+            "CDELT2  =  0.001000000 /\nCROTA1  =  2.000000000 /\nCROTA2  =  3.000000000 /\nEND\n");
   plan.crota1 = 0.0f;
-  header = fits::ComposeHeader(plan);
-  EXPECT_EQ(CardAt(header, 17), Card("CROTA2  =  3.000000000 /"));
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 16),
+            "CDELT2  =  0.001000000 /\nCROTA2  =  3.000000000 /\nEND\n");
+  EXPECT_EQ(fits::ComposeHeader(plan).cdelt1, -0.001f);
 }
 
 TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
-  HeaderPlan plan = WcsPlan();  // 18 cards before the carried lines
+  fits::HeaderPlan plan = Plan();  // 18 cards before the carried lines
   plan.hasWcs = true;
   plan.crota1 = 1.0f;  // 19
   std::vector<std::string> lines(30);
   for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = "COMMENT line " + std::to_string(i);
   plan.keepLines = lines;
   plan.fitOldHeader = true;
-  ComposedHeader header = fits::ComposeHeader(plan);
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
   EXPECT_TRUE(header.cut);
   EXPECT_EQ(header.cardCount, 36);
-  EXPECT_EQ(header.bytes.size(), 2880u);
-  EXPECT_EQ(CardAt(header, 34), Card("COMMENT line 15"));
-  EXPECT_EQ(CardAt(header, 35), Card("END"));
-  EXPECT_EQ(header.logLines[header.logLines.size() - 2],
-            "Fatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
-
-  // Exactly 16 carried lines fit: nothing is left out, nothing reported.
-  plan.keepLines = std::span(lines.data(), 16);
+  EXPECT_EQ(Cards(header, 34), "COMMENT line 15\nEND\n");
+  EXPECT_EQ(header.logLines.end()[-2], "Fatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
+  plan.keepLines = std::span(lines.data(), 16);  // exactly 16 fit: nothing left out, nothing reported
   header = fits::ComposeHeader(plan);
   EXPECT_FALSE(header.cut);
-  EXPECT_EQ(header.cardCount, 36);
-  EXPECT_EQ(CardAt(header, 35), Card("END"));
-  EXPECT_EQ(header.logLines.back(), "END      ");
-
-  // The full rewrite has no limit: 37 cards give a second record.
-  plan.fitOldHeader = false;
+  EXPECT_EQ(Cards(header, 35) + header.logLines.back(), "END\nEND      ");
+  plan.fitOldHeader = false;  // the full rewrite has no limit: 37 cards give a second record
   plan.keepLines = std::span(lines.data(), 17);
   header = fits::ComposeHeader(plan);
-  EXPECT_EQ(header.cardCount, 37);
-  EXPECT_EQ(header.bytes.size(), 5760u);
+  EXPECT_EQ(header.bytes.substr(36 * 80), Card("END") + std::string(35 * 80, ' '));
   EXPECT_EQ(header.logLines.back(), "Warnung: FITS-Header länger als 1 2880Byte-Record ");
-  EXPECT_EQ(header.bytes.substr(37 * 80), std::string(35 * 80, ' '));
-}
-
-TEST(ComposeHeader, HeaderOnlyRewriteKeepsTheOldSize) {
-  HeaderPlan plan = WcsPlan();
-  plan.fitOldHeader = true;
-  plan.headerCardCount = 108;  // three records in the input
-  const ComposedHeader header = fits::ComposeHeader(plan);
-  ASSERT_EQ(header.bytes.size(), 108u * 80);
-  // END opens the last record, blank cards stand before it.
-  EXPECT_EQ(CardAt(header, 72), Card("END"));
-  EXPECT_EQ(CardAt(header, 71), std::string(80, ' '));
-  EXPECT_FALSE(header.cut);
+  plan.fitOldHeader = true;  // a header-only rewrite keeps the old size, END opens the last record
+  plan.headerCardCount = 108;
+  plan.keepLines = {};
+  EXPECT_EQ(fits::ComposeHeader(plan).bytes.substr(19 * 80),
+            std::string(53 * 80, ' ') + fits_test::Header("END"));
 }
 
 TEST(ComposeHeader, CarriedLinesAsWrittenAndOtherWcsFormsDropped) {
-  HeaderPlan plan = WcsPlan();
+  fits::HeaderPlan plan = Plan();
   const std::vector<std::string> lines = {"OBSERVER= 'Anna'", "CD1_1   =  -2.7E-4 / matrix", "PC1_2   = 0",
                                           "A_ORDER =  2",     "CTYPE1A = 'RA---TAN'",        "CD1_1A  = 1",
                                           "RADECSYS= 'FK5'",  std::string(90, 'X')};
   plan.keepLines = lines;
-  ComposedHeader header = fits::ComposeHeader(plan);
-  EXPECT_EQ(CardAt(header, 18), Card("OBSERVER= 'Anna'"));
-  EXPECT_EQ(CardAt(header, 19), Card("CTYPE1A = 'RA---TAN'"));
-  EXPECT_EQ(CardAt(header, 20), Card("CD1_1A  = 1"));
-  EXPECT_EQ(CardAt(header, 21), std::string(80, 'X'));  // the file gets 80 characters
-  EXPECT_EQ(CardAt(header, 22), Card("END"));
-  int warnings = 0;
-  for (const std::string& line : header.logLines) warnings += line.rfind("Warnung: ", 0) == 0;
-  EXPECT_EQ(warnings, 4);
-  EXPECT_NE(std::find(header.logLines.begin(), header.logLines.end(), std::string(90, 'X')),
-            header.logLines.end());
-
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
+  EXPECT_EQ(Cards(header, 18),
+            "OBSERVER= 'Anna'\nCTYPE1A = 'RA---TAN'\nCD1_1A  = 1\n" + std::string(80, 'X') + "\nEND\n");
+  EXPECT_EQ(std::count_if(header.logLines.begin(), header.logLines.end(),
+                          [](const std::string& line) { return line.starts_with("Warnung: "); }),
+            4);
+  EXPECT_NE(std::find(header.logLines.begin(), header.logLines.end(), lines[7]), header.logLines.end());
   plan.writeWcs = false;  // without our WCS every card is carried
-  header = fits::ComposeHeader(plan);
-  EXPECT_EQ(CardAt(header, 5), Card("OBSERVER= 'Anna'"));
-  EXPECT_EQ(CardAt(header, 6), Card("CD1_1   =  -2.7E-4 / matrix"));
-  EXPECT_EQ(header.cardCount, 5 + 8 + 1);
-}
-
-TEST(TelescopeCard, QuotesDoubledAndClosedWithinTheCard) {
-  EXPECT_EQ(fits::TelescopeCard("C14"), "TELESCOP= 'C14'");
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan)).substr(0, 45),
+            "OBSERVER= 'Anna'\nCD1_1   =  -2.7E-4 / matrix\n");
+  // Quotes in the name doubled; a doubled quote that would straddle column 80 is left out whole.
   EXPECT_EQ(fits::TelescopeCard("O'Neil 12"), "TELESCOP= 'O''Neil 12'");
-  const std::string longName(75, 'N');
-  EXPECT_EQ(fits::TelescopeCard(longName), "TELESCOP= '" + std::string(68, 'N') + "'");
-  // A doubled quote that would straddle the limit is left out whole.
-  const std::string card = fits::TelescopeCard(std::string(67, 'N') + "'x");
-  EXPECT_EQ(card, "TELESCOP= '" + std::string(67, 'N') + "'");
-  EXPECT_LE(card.size(), 80u);
+  EXPECT_EQ(fits::TelescopeCard(std::string(75, 'N')), "TELESCOP= '" + std::string(68, 'N') + "'");
+  EXPECT_EQ(fits::TelescopeCard(std::string(67, 'N') + "'x"), "TELESCOP= '" + std::string(67, 'N') + "'");
 }
 
-}  // namespace
+TEST(ComposeHeader, ChecksumCardsSealHeaderAndDataToMinusZero) {
+  fits::HeaderPlan plan = Plan(8, false);
+  const std::vector<std::string> lines = {Card("CHECKSUM= 'abc'   / old comment"), Card("OBJECT  = 'x'")};
+  plan.keepLines = lines;
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
+  ASSERT_TRUE(header.integrity);
+  for (const std::uint32_t sum : {0u, 0xFFFFFFFFu, 0x3A3A3A3Au, 0x01020304u}) {  // the data sum, one word
+    fits::SealIntegrityCards(header, sum);
+    fits::OnesComplementSum hdu;
+    hdu.Add(header.bytes + char(sum >> 24) + char(sum >> 16) + char(sum >> 8) + char(sum));
+    EXPECT_EQ(hdu.Value(), 0xFFFFFFFFu) << sum;
+  }
+  // DATASUM right after CHECKSUM, the old comment kept, the log line as the card.
+  EXPECT_EQ(Cards(header).substr(0, 11) + Cards(header).substr(28, 37),
+            "CHECKSUM= '   / old comment\nDATASUM = '16909060'");
+  EXPECT_EQ(header.logLines[5], Cards(header).substr(0, header.logLines[5].size()));
+  plan.keepLines = std::span(lines.data() + 1, 1);  // no such cards: none added
+  EXPECT_FALSE(fits::ComposeHeader(plan).integrity);
+}

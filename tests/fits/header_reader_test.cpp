@@ -1,29 +1,29 @@
+// Input headers through the reader, with a window that records what it is asked.
 #include "fits/header_reader.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <numbers>
-#include <sstream>
 
 #include "coords/number_text.h"
+#include "fits/wcs_forms.h"
 #include "fits_test_files.h"
 
-namespace {
-
-using fits::CoordinateBox;
 using fits::ReadCode;
 using fits_test::Card;
 using fits_test::Header;
 
-// Records what the reader asks of the window.
-struct FakeWindow : fits::ReaderWindow {
-  std::vector<std::string> log;
-  std::vector<std::string> calls;  // in order
-  std::string fields[4] = {"?", "?", "?", "?"};
+struct Read : fits::ReaderWindow {
+  fits::HeaderReadResult result;
+  std::vector<std::string> log, calls;  // calls in order
+  std::streamoff position = 0;
   int room = 31;
-  void SetFieldText(CoordinateBox box, const std::string& text) override {
-    fields[static_cast<int>(box)] = text;
+  Read(const std::string& file, std::vector<std::string> removeKeys = {}, std::size_t keepRoom = 201,
+       int room = 31)
+      : room(room) {
+    std::istringstream input(file);
+    result = fits::ReadHeader(input, removeKeys, keepRoom, *this);
+    position = input.tellg();
+  }
+  void SetFieldText(fits::CoordinateBox box, const std::string& text) override {
     calls.push_back("field " + std::to_string(static_cast<int>(box)) + " " + text);
   }
   void CheckWcs() override { calls.push_back("check"); }
@@ -39,238 +39,163 @@ struct FakeWindow : fits::ReaderWindow {
 };
 
 constexpr const char* kSimple = "SIMPLE  =                    T / standard";
-constexpr const char* kBitpix16 = "BITPIX  =                   16";
-constexpr const char* kNaxis = "NAXIS   =                    2";
-constexpr const char* kNaxis1 = "NAXIS1  =                    3";
-constexpr const char* kNaxis2 = "NAXIS2  =                    2";
-
-struct Read {
-  fits::HeaderReadResult result;
-  FakeWindow window;
-  std::streamoff position = 0;
-};
-
-Read ReadText(const std::string& file, std::vector<std::string> removeKeys = {}, std::size_t keepRoom = 201,
-              int instrumentRoom = 31) {
-  std::istringstream input(file);
-  Read read;
-  read.window.room = instrumentRoom;
-  read.result = fits::ReadHeader(input, removeKeys, keepRoom, read.window);
-  read.position = input.tellg();
-  return read;
-}
+const std::string kAxes = Card("BITPIX  =                   16") + Card("NAXIS   =                    2") +
+                          Card("NAXIS1  =                    3") + Card("NAXIS2  =                    2");
 
 // A 3 x 2 BITPIX 16 image with the given extra cards before END.
-std::string Image(const std::vector<std::string_view>& extra, std::size_t dataBytes = 2880) {
-  std::string header;
-  for (std::string_view c : {kSimple, kBitpix16, kNaxis, kNaxis1, kNaxis2}) header += Card(c);
+static std::string Image(const std::vector<std::string_view>& extra, std::size_t dataBytes = 2880,
+                         std::string header = Card(kSimple) + kAxes) {
   for (std::string_view c : extra) header += Card(c);
   header += Card("END");
-  header.resize(
-      header.size() + static_cast<std::size_t>(fits::FillBytes(static_cast<std::int64_t>(header.size()))),
-      ' ');
-  return header + std::string(dataBytes, '\0');
+  return header.append(fits::FillBytes(std::int64_t(header.size())), ' ') + std::string(dataBytes, '\0');
 }
 
 TEST(ReadHeader, CountsCardsAndStopsAtTheFirstDataByte) {
-  // END as the 10th card: 26 fill cards are read, not logged.
-  Read read = ReadText(Image({"OBJECT  = 'M1'", "A       = 1", "B       = 2", "C       = 3"}));
-  EXPECT_EQ(read.result.code, ReadCode::HeaderRead);
-  EXPECT_EQ(read.result.headerCardCount, 36);
-  EXPECT_EQ(read.position, 2880);
-  EXPECT_EQ(read.window.log.size(), 10u);
-  EXPECT_EQ(read.window.log.back(), "END");
-  EXPECT_EQ(read.window.log[0], "SIMPLE  =                    T / standard");  // cut at the last non-blank
-
-  // END as the 36th card: no fill.
-  read = ReadText(Image(std::vector<std::string_view>(30, "HISTORY x")));
-  EXPECT_EQ(read.result.headerCardCount, 36);
-  EXPECT_EQ(read.result.keptCards.size(), 30u);
-  EXPECT_EQ(read.position, 2880);
-
-  // 40 cards: one warning after the 37th card's line; 32 fill cards.
-  read = ReadText(Image(std::vector<std::string_view>(34, "HISTORY y")));
-  EXPECT_EQ(read.result.code, ReadCode::LongHeader);
-  EXPECT_FALSE(read.result.fatal);
-  EXPECT_EQ(read.result.headerCardCount, 72);
-  EXPECT_EQ(read.position, 5760);
-  EXPECT_EQ(read.window.log[36], "HISTORY y");
-  EXPECT_EQ(read.window.log[37], "Warnung: Fitsheader länger als 36 Zeilen");
+  // END as the 10th card: 26 fill cards are read, not logged; a card is logged up to its last non-blank.
+  const Read short10(Image({"OBJECT  = 'M1'", "A       = 1", "B       = 2", "C       = 3"}));
+  EXPECT_EQ(short10.log.size(), 10u);
+  EXPECT_EQ(short10.log[0], kSimple);
+  const Read full36(Image(std::vector<std::string_view>(30, "HISTORY x")));  // END as the 36th card
+  EXPECT_EQ(full36.result.keptCards.size(), 30u);
+  for (const Read* read : {&short10, &full36}) {
+    EXPECT_EQ(read->result.code, ReadCode::HeaderRead);
+    EXPECT_EQ(std::pair(int(read->result.headerCardCount), read->position),
+              std::pair(36, std::streamoff(2880)));
+  }
+  const Read long40(Image(std::vector<std::string_view>(34, "HISTORY y")));  // 40 cards: one warning
+  EXPECT_EQ(long40.result.code, ReadCode::LongHeader);
+  EXPECT_FALSE(long40.result.fatal);
+  EXPECT_EQ(std::pair(int(long40.result.headerCardCount), long40.position),
+            std::pair(72, std::streamoff(5760)));
+  EXPECT_EQ(long40.log[36] + "|" + long40.log[37], "HISTORY y|Warnung: Fitsheader länger als 36 Zeilen");
 }
 
 TEST(ReadHeader, KeepsOtherCardsUnlessRemoved) {
+  // Keywords are case-sensitive; END only with blanks in columns 4 to 8.
   const std::string file =
       Image({"HISTORY one", "HIERARCH x", "", "simple  = T", "ENDE    = 1", "COMMENT c"});
-  Read read = ReadText(file);
-  ASSERT_EQ(read.result.keptCards.size(), 5u);
-  EXPECT_EQ(read.result.keptCards[0], Card("HISTORY one"));  // all 80 bytes
-  EXPECT_EQ(read.result.keptCards[2], Card("simple  = T"));  // keywords are case-sensitive
-  EXPECT_EQ(read.result.keptCards[3], Card("ENDE    = 1"));  // END only with blanks in columns 4 to 8
-  EXPECT_TRUE(read.window.Logged("Warnung:  Leerzeile im Fitsheader"));
-
-  EXPECT_EQ(ReadText(file, {"HIST"}).result.keptCards.size(), 4u);
-  EXPECT_EQ(ReadText(file, {"  HISTORY  "}).result.keptCards.size(), 4u);
-  EXPECT_EQ(ReadText(file, {"HISTORYXX"}).result.keptCards.size(), 5u);  // longer than a keyword
-  EXPECT_EQ(ReadText(file, {"HI", "COMMENT"}).result.keptCards.size(), 2u);
-  EXPECT_EQ(ReadText(file, {"  "}).result.keptCards.size(), 0u);  // empty after trimming: every keyword
-
-  // No room beyond the list: the surplus is counted and logged, never stored.
-  read = ReadText(file, {}, 2);
-  EXPECT_EQ(read.result.keptCards.size(), 2u);
-  EXPECT_EQ(read.result.droppedCards, 3u);
-  EXPECT_EQ(read.window.log.back().rfind("Warnung:", 0), 0u);
+  const Read read(file);
+  EXPECT_EQ(read.result.keptCards,
+            (std::vector<std::string>{Card("HISTORY one"), Card("HIERARCH x"), Card("simple  = T"),
+                                      Card("ENDE    = 1"), Card("COMMENT c")}));
+  EXPECT_TRUE(read.Logged("Warnung:  Leerzeile im Fitsheader"));
+  // A key longer than a keyword removes nothing; one empty after trimming removes every card.
+  const std::pair<std::vector<std::string>, std::size_t> rows[] = {
+      {{"HIST"}, 4}, {{"  HISTORY  "}, 4}, {{"HISTORYXX"}, 5}, {{"HI", "COMMENT"}, 2}, {{"  "}, 0}};
+  for (const auto& [keys, kept] : rows) EXPECT_EQ(Read(file, keys).result.keptCards.size(), kept) << keys[0];
+  const Read small(file, {}, 2);  // no room beyond the list: the surplus is counted and logged, never stored
+  EXPECT_EQ(std::pair(small.result.keptCards.size(), small.result.droppedCards), std::pair(2ul, 3ul));
+  EXPECT_EQ(small.log.back().rfind("Warnung:", 0), 0u);
 }
 
 TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
-  struct Row {
-    std::string file;
-    ReadCode code;
-    bool fatal;
-  };
-  std::string notSimpleFirst = Header({"SIMPLE  =                    F", "BITPIX  = 16", "END"});
-  std::string notSimpleLater =
-      Header({"BITPIX  = 16", "NAXIS1  = 3", "NAXIS2  = 2", "SIMPLE  = F", "END"}) + std::string(2880, '\0');
-  std::vector<std::string_view> simple37Cards(31, "COMMENT x");
-  simple37Cards.push_back("SIMPLE  = F");  // the 37th card, opening the second record
-  const std::string notSimple37 = Image(simple37Cards);
-  std::vector<std::string_view> cubeCards(40, "HISTORY h");
-  cubeCards.front() = "NAXIS   = 3";
-  const std::string longCube = Image(cubeCards);
-  const Row rows[] = {
-      {Image({}), ReadCode::HeaderRead, false},
-      {Header({"SIMPLE  =                            T", kBitpix16, kNaxis, kNaxis1, kNaxis2, "END"}) +
-           std::string(2880, '\0'),
-       ReadCode::HeaderRead, false},  // T in column 38
-      {notSimpleFirst, ReadCode::SizeImplausible, true},
-      {notSimpleLater, ReadCode::NotSimple, true},
-      {notSimple37, ReadCode::NotSimple, true},
-      {Image({"NAXIS   = 3"}), ReadCode::AxesNotTwo, false},
-      {longCube, ReadCode::AxesNotTwo, false},  // never usable, however long the header
-      {Header({kSimple, kNaxis, kNaxis1, kNaxis2, "END"}), ReadCode::SizeImplausible, true},
-      {Image({"NAXIS1  = 40000"}), ReadCode::SizeImplausible, true},
-      {Image({"NAXIS2  = -5"}), ReadCode::SizeImplausible, true},
-      {Image({"BITPIX  = 7"}), ReadCode::BitpixUnsupported, true},
-      {Image({"BITPIX  = 99999"}), ReadCode::BitpixUnsupported, true},
-      {Image({"BITPIX  = -64"}, 48), ReadCode::HeaderRead, false},
-      {Image({"BITPIX  = 64"}, 47), ReadCode::DataIncomplete, true},
-      {Image({}, 11), ReadCode::DataIncomplete, true},
-      {Image({}, 12), ReadCode::HeaderRead, false},
-      {Header({kSimple, kBitpix16}).substr(0, 160), ReadCode::HeaderIncomplete, true},
-      {Header({kSimple, kBitpix16, kNaxis, kNaxis1, kNaxis2, "END"}).substr(0, 1000),
-       ReadCode::HeaderIncomplete, true},
-      {"", ReadCode::HeaderIncomplete, true},
-      {std::string(100, '\x07'), ReadCode::HeaderIncomplete, true},
-  };
-  int index = 0;
-  for (const Row& row : rows) {
-    const Read read = ReadText(row.file);
-    EXPECT_EQ(read.result.code, row.code) << "row " << index;
-    EXPECT_EQ(read.result.fatal, row.fatal) << "row " << index;
-    ++index;
+  const std::string notSimple = Header("SIMPLE  =                    F|BITPIX  = 16|END");
+  std::vector<std::string_view> cube(40, "HISTORY h"), simple37(31, "COMMENT x");
+  cube.front() = "NAXIS   = 3";
+  simple37.push_back("SIMPLE  = F");  // the 37th card, opening the second record
+  const std::string full = Image({}, 0);
+  using enum ReadCode;
+  // clang-format off
+  const std::tuple<std::string, ReadCode, bool> rows[] = {
+      {Image({}), HeaderRead, false},  {Image({}, 2880, Card("SIMPLE  =                            T") + kAxes), HeaderRead, false},
+      {notSimple, SizeImplausible, true}, {Image({"SIMPLE  = F"}, 2880, kAxes), NotSimple, true},
+      {Image(simple37), NotSimple, true}, {Image({"NAXIS   = 3"}), AxesNotTwo, false},
+      {Image(cube), AxesNotTwo, false},  // never usable, however long the header
+      {Image({}, 0, Card(kSimple) + kAxes.substr(80)), SizeImplausible, true},
+      {Image({"NAXIS1  = 40000"}), SizeImplausible, true}, {Image({"NAXIS2  = -5"}), SizeImplausible, true},
+      {Image({"BITPIX  = 7"}), BitpixUnsupported, true},   {Image({"BITPIX  = 99999"}), BitpixUnsupported, true},
+      {Image({"BITPIX  = -64"}, 48), HeaderRead, false},   {Image({"BITPIX  = 64"}, 47), DataIncomplete, true},
+      {Image({}, 11), DataIncomplete, true},               {Image({}, 12), HeaderRead, false},
+      {full.substr(0, 160), HeaderIncomplete, true},       {full.substr(0, 1000), HeaderIncomplete, true},
+      {"", HeaderIncomplete, true},                        {std::string(100, '\x07'), HeaderIncomplete, true}};
+  // clang-format on
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Read read(std::get<0>(rows[i]));
+    EXPECT_EQ(read.result.code, std::get<1>(rows[i])) << "row " << i;
+    EXPECT_EQ(read.result.fatal, std::get<2>(rows[i])) << "row " << i;
   }
-
-  const Read notSimple = ReadText(notSimpleFirst);
-  EXPECT_TRUE(notSimple.window.Logged("Error: keine SIMLPE fitsdatei"));
-  EXPECT_TRUE(notSimple.window.Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
-  EXPECT_TRUE(ReadText(longCube).window.Logged("Warnung: Number of axis <>2"));
-  EXPECT_FALSE(
-      ReadText(Image({"NAXIS1  = 40000"})).window.Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
-  EXPECT_EQ(ReadText(Image({"BITPIX  = 64"}, 48)).result.bitpix, 64);
+  EXPECT_TRUE(Read(notSimple).Logged("Error: keine SIMLPE fitsdatei"));
+  EXPECT_TRUE(Read(notSimple).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
+  EXPECT_FALSE(Read(Image({"NAXIS1  = 40000"})).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
+  EXPECT_TRUE(Read(Image(cube)).Logged("Warnung: Number of axis <>2"));
+  EXPECT_EQ(Read(Image({"BITPIX  = 64"}, 48)).result.bitpix, 64);
+  std::string huge = Card(kSimple);  // ends before its card count overflows
+  while (huge.size() < 32760 * 80 + 2880) huge += Card("HISTORY endless");
+  EXPECT_EQ(Read(huge).result.code, HeaderTooLong);
 }
 
-TEST(ReadHeader, HugeHeaderEndsBeforeItsCountOverflows) {
-  std::string file = Card(kSimple);
-  while (file.size() < 32760 * 80 + 2880) file += Card("HISTORY endless");
-  const Read read = ReadText(file);
-  EXPECT_EQ(read.result.code, ReadCode::HeaderTooLong);
-  EXPECT_TRUE(read.result.fatal);
-}
-
-TEST(ReadHeader, InputWithoutWcsGetsZeroPosition) {
-  const Read read =
-      ReadText(Image({"CRVAL1  = 83.63", "CRPIX1  = 512.5", "CRVAL2  = 22.01", "CRPIX2  = 513.5"}));
-  EXPECT_FALSE(read.result.hasWcs);
-  const std::vector<std::string>& calls = read.window.calls;
+TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
   // Zeroed first, then the cards, then zeroed again for want of WCS keywords.
-  const std::vector<std::string> expected = {
-      "field 0  0",
-      "field 1  0",
-      "field 2  0",
-      "field 3  0",
-      "field 0 " + coords::FormatNumberText(coords::ToSingle(83.63f / 15.0)),
-      "field 1  512",
-      "field 2  22.01",
-      "field 3  514",
-      "enable",
-      "field 0  0",
-      "field 1  0",
-      "field 2  0",
-      "field 3  0"};
-  EXPECT_EQ(calls, expected);
-}
-
-TEST(ReadHeader, InputWithWcsBecomesAnInstrument) {
-  Read read = ReadText(Image({"CTYPE1  = 'RA---TAN'", "CDELT1  = -0.000417", "CDELT2  = 0.000417",
-                              "CROTA1  = 1.5", "CROTA2  = 2.5", "CRPIX1  = 99999"}));
+  Read read(Image({"CRVAL1  = 83.63", "CRPIX1  = 512.5", "CRVAL2  = 22.01", "CRPIX2  = 513.5"}));
+  const std::vector<std::string> zero = {"field 0  0", "field 1  0", "field 2  0", "field 3  0"};
+  std::vector<std::string> expected = zero;
+  // clang-format off
+  for (const char* c : {"field 0  5.575333", "field 1  512", "field 2  22.01", "field 3  514", "enable"}) expected.push_back(c);
+  // clang-format on
+  expected.insert(expected.end(), zero.begin(), zero.end());
+  EXPECT_EQ(read.calls, expected);
+  // A WCS Velorin carries: checked, its scale a row named after it, the group locked.
+  std::vector<std::string_view> tan = {
+      "CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 1",        "CRVAL2  = 2",   "CRPIX1  = 3",
+      "CRPIX2  = 4",          "CDELT1  = -0.000417",  "CDELT2  = 0.000417", "CROTA1  = 1.5", "CROTA2  = 2.5"};
+  read = Read(Image(tan));
   EXPECT_TRUE(read.result.hasWcs);
   EXPECT_EQ(read.result.crota1, 1.5f);
-  EXPECT_EQ(read.result.crota2, 2.5f);
-  const std::vector<std::string> tail(read.window.calls.end() - 3, read.window.calls.end());
-  EXPECT_EQ(tail,
-            (std::vector<std::string>{"check", "add -.000417/ .000417 -.000417 .000417 2.5", "disable"}));
-  EXPECT_EQ(read.window.fields[1], " 0");  // CRPIX1 beyond 16 bits is not taken
-  EXPECT_TRUE(read.window.Logged("Warnung: CRPIX1 passt nicht in 16 Bit, nicht übernommen: 99999"));
-
-  read = ReadText(Image({"EQUINOX =               2000.0", "TELESCOP= 'C14'               / comment"}));
+  expected = {"check", "add -.000417/ .000417 -.000417 .000417 2.5", "disable"};
+  EXPECT_EQ(std::vector(read.calls.end() - 3, read.calls.end()), expected);
+  tan[4] = "CRPIX1  = 99999";  // beyond 16 bits: neither the field nor the WCS takes it
+  read = Read(Image(tan));
+  EXPECT_FALSE(read.result.hasWcs);
+  EXPECT_TRUE(read.Logged("Warnung: CRPIX1 passt nicht in 16 Bit, nicht übernommen: 99999"));
+  EXPECT_TRUE(read.Logged("Warnung: WCS der Datei nicht übernommen: CRVAL1/2 oder CRPIX1/2 fehlen"));
+  tan[4] = "TELESCOP= 'C14'               / comment";
+  tan.push_back("CRPIX1  = 3");
+  read = Read(Image(tan));
   EXPECT_EQ(read.result.telescope, "C14");
-  EXPECT_EQ(read.window.calls[read.window.calls.size() - 2], "add C14  0 0 0");
-
-  read = ReadText(Image({"RADESYS = 'FK5'"}), {}, 201, 0);  // instrument table full
-  EXPECT_TRUE(read.result.instrumentDropped);
-}
-
-TEST(TelescopeValue, FitsStringOrColumnsTwelveToForty) {
-  EXPECT_EQ(fits::TelescopeValue(Card("TELESCOP= 'C14'               / comment")), "C14");
-  EXPECT_EQ(fits::TelescopeValue(Card("TELESCOP= 'O''Neil 12'")), "O'Neil 12");
-  EXPECT_EQ(fits::TelescopeValue(Card("TELESCOP= '  Newton 8  '")), "Newton 8");
-  EXPECT_EQ(fits::TelescopeValue(Card("TELESCOP= 'no closing quote")), "no closing quote");
-  EXPECT_EQ(fits::TelescopeValue(Card("TELESCOP=  C14 plain")), "C14 plain");
-  EXPECT_EQ(fits::TelescopeValue(Card("TELESCOP=  123456789012345678901234567890")),
-            "12345678901234567890123456789");
+  EXPECT_EQ(read.calls.end()[-2], "add C14 -.000417 .000417 2.5");
+  EXPECT_TRUE(Read(Image(tan), {}, 201, 0).result.instrumentDropped);  // table full
+  // clang-format off
+  const std::pair<const char*, const char*> names[] = {{"TELESCOP= 'O''Neil 12'", "O'Neil 12"},
+      {"TELESCOP= '  Newton 8  '", "Newton 8"}, {"TELESCOP= 'no closing quote", "no closing quote"},
+      {"TELESCOP=  C14 plain", "C14 plain"}, {"TELESCOP=  123456789012345678901234567890", "12345678901234567890123456789"}};
+  // clang-format on
+  for (const auto& [card, name] : names) EXPECT_EQ(fits::TelescopeValue(Card(card)), name) << card;
 }
 
 TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
-  // 30 degrees, 1 arc-second pixels, RA increasing to the left.
-  const double s = 1.0 / 3600, c30 = std::cos(std::numbers::pi / 6), s30 = std::sin(std::numbers::pi / 6);
-  auto value = [](double v) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%20.13E", v);
-    return std::string(text);
-  };
-  const std::string cd11 = "CD1_1   = " + value(-s * c30), cd12 = "CD1_2   = " + value(-s * s30),
-                    cd21 = "CD2_1   = " + value(-s * s30), cd22 = "CD2_2   = " + value(s * c30);
-  Read read = ReadText(Image({"CTYPE1  = 'RA---TAN'", cd11, cd12, cd21, cd22}));
-  EXPECT_FLOAT_EQ(read.result.cdelt1, static_cast<float>(-s));
-  EXPECT_FLOAT_EQ(read.result.cdelt2, static_cast<float>(s));
-  EXPECT_NEAR(read.result.crota2, 30.0, 1e-5);
-  EXPECT_EQ(read.result.keptCards.size(), 4u);  // kept here; the composer decides
-
-  // PC matrix with CDELT.
-  read = ReadText(Image({"CTYPE1  = 'RA---TAN'", "CDELT1  = -0.001", "CDELT2  = 0.001", "PC1_1   = 0",
-                         "PC1_2   = 1", "PC2_1   = -1", "PC2_2   = 0"}));
-  EXPECT_NEAR(read.result.cdelt1, -0.001, 1e-9);
-  EXPECT_NEAR(read.result.crota2, 90.0, 1e-5);
-
-  // CD cards beside CDELT cards: the CDELT cards stand.
-  read = ReadText(Image({"CTYPE1  = 'RA---TAN'", "CDELT1  = -0.002", "CDELT2  = 0.002", cd11}));
-  EXPECT_EQ(read.result.cdelt1, -0.002f);
-  EXPECT_EQ(read.result.crota2, 0.0f);
+  // 30 degrees, 1 arc-second pixels, RA increasing to the left; CD cards beside CDELT cards: the CDELT cards
+  // stand.
+  const std::vector<std::string_view> cd = {
+      "CD1_1   = -2.4056261216234E-04", "CD1_2   = -1.3888888888889E-04", "CD2_1   = -1.3888888888889E-04",
+      "CD2_2   =  2.4056261216234E-04"};
+  const std::tuple<std::vector<std::string_view>, float, float, float> rows[] = {
+      {cd, -1.0f / 3600, 1.0f / 3600, 30},
+      {{"CDELT1  = -0.001", "CDELT2  = 0.001", "PC1_1   = 0", "PC1_2   = 1", "PC2_1   = -1", "PC2_2   = 0"},
+       -0.001f,
+       0.001f,
+       90},
+      {{"CDELT1  = -0.002", "CDELT2  = 0.002", cd[0]}, -0.002f, 0.002f, 0},
+      // CDELT2 negative (a flipped image): the same matrix with CDELT2 positive, turned by 180 degrees.
+      {{"CD1_1   = 0.001", "CD2_2   = -0.001", "CD3_1   = 1"}, -0.001f, 0.001f, 180}};
+  for (auto [cards, cdelt1, cdelt2, crota2] : rows) {
+    cards.insert(cards.begin(), {"CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 1", "CRVAL2  = 2",
+                                 "CRPIX1  = 3", "CRPIX2  = 4"});
+    const Read read(Image(cards));
+    EXPECT_FLOAT_EQ(read.result.cdelt1, cdelt1) << cards[6];
+    EXPECT_FLOAT_EQ(read.result.cdelt2, cdelt2) << cards[6];
+    EXPECT_NEAR(std::fabs(read.result.crota2), crota2, 1e-4) << cards[6];
+  }
+  EXPECT_EQ(Read(Image(cd)).result.keptCards.size(), 4u);  // kept here; the composer decides
 }
 
-TEST(SkipBlanks, FindsTheValueColumn) {
-  EXPECT_EQ(fits::SkipBlanks(Card("SIMPLE  =                    T"), 10), 30);
-  EXPECT_EQ(fits::SkipBlanks(Card("SIMPLE  ="), 10), 80);
-  EXPECT_EQ(fits::SkipBlanks(Card("SIMPLE  =T"), 10), 10);
+TEST(IsPrimaryWcsCard, EveryFormOfTheWcsButNotAlternates) {
+  for (const char* keyword :
+       {"CD1_1   ", "CD2_2",    "PC1_2   ", "PV2_1   ", "PS1_0",    "CUNIT1  ", "CUNIT2",
+        "LONPOLE ", "LATPOLE",  "WCSAXES ", "RADECSYS", "EPOCH   ", "A_ORDER ", "B_ORDER",
+        "AP_ORDER", "BP_ORDER", "A_0_2   ", "B_1_1",    "AP_2_0  ", "BP_0_1  ", "CD10_12 ",
+        "CDELT1  ", "CROTA2  ", "EQUINOX ", "RADESYS ", "CTYPE2  ", "CRVAL1  ", "CRPIX2  "})
+    EXPECT_TRUE(fits::IsPrimaryWcsCard(keyword)) << keyword;
+  for (const char* keyword : {"CD1_1A  ", "PC1_1B  ", "CTYPE1A ", "CUNIT1A ", "A_DMAX  ", "CD1_    ",
+                              "CD_1    ", "PCOUNT  ", "HISTORY ", "A_1_    ", "CDELT1A ", "EPOCHX  "})
+    EXPECT_FALSE(fits::IsPrimaryWcsCard(keyword)) << keyword;
 }
-
-}  // namespace

@@ -1,0 +1,96 @@
+// Number texts and sky positions, each row input -> expected.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+
+#include "coords/number_text.h"
+#include "coords/sky_position.h"
+
+using namespace coords;
+constexpr double kMax = std::numeric_limits<double>::max();
+
+TEST(ParseLeadingNumber, ReadsTheLeadingNumberOnly) {
+  // Whether a value beyond double range is huge or tiny depends on all its digits.
+  const std::string z(400, '0');
+  const std::pair<std::string, double> rows[] = {
+      {"", 0},         {"abc", 0},      {"-", 0},          {".", 0},
+      {"+.", 0},       {"12,5", 12},    {"1 2 3", 123},    {" \t\n-4.5x", -4.5},
+      {"1.2.3", 1.2},  {"1E3", 1000},   {"1d3", 1000},     {"2.5D-1", 0.25},
+      {"7E", 7},       {"7E+", 7},      {"+8", 8},         {".5", 0.5},
+      {"-.25", -0.25}, {"3 E 2", 300},  {"T", 0},          {"  512.5 / c", 512.5},
+      {"1e-400", 0},   {"1e999", kMax}, {"-1e999", -kMax},
+  };
+  for (const auto& [text, value] : rows) EXPECT_EQ(ParseLeadingNumber(text), value) << text;
+  const std::pair<std::string, double> beyond[] = {
+      {"0." + z + "1", 0},        {"-." + z + "1E+5", 0},           {"1" + z + "e-5", kMax},
+      {"-1" + z + "D-50", -kMax}, {"0" + z + "1" + z + ".5", kMax},
+  };
+  for (const auto& [text, value] : beyond) EXPECT_EQ(ParseLeadingNumber(text), value) << text;
+}
+
+TEST(FormatNumberText, SignColumnPointAndSevenDigits) {
+  // clang-format off
+  const std::pair<float, const char*> rows[] = {
+      {0.0f, " 0"},         {-0.0f, " 0"},           {512.0f, " 512"},         {0.5f, " .5"},
+      {-0.5f, "-.5"},       {-1.25f, "-1.25"},       {45.1f, " 45.1"},         {12.51f, " 12.51"},
+      {187.65f, " 187.65"}, {5.5753333f, " 5.575333"}, {0.000417f, " .000417"}, {1234567.0f, " 1234567"},
+      {0.00001f, " .00001"}, {0.000001f, " 1E-06"},  {1e20f, " 1E+20"},        {12345678.0f, " 1.234568E+07"},
+      {359.9f, " 359.9"},   {100.0f, " 100"},        {0.1f, " .1"}};
+  // clang-format on
+  for (const auto& [value, text] : rows) EXPECT_EQ(FormatNumberText(value), text) << value;
+  for (const std::int16_t value : {0, 20000, -50, -32768})
+    EXPECT_EQ(FormatNumberText(value), (value < 0 ? "" : " ") + std::to_string(value));
+}
+
+TEST(FormatNumberText, IgnoresTheProcessLocale) {
+  // scripts/install-deps.sh test generates the German locale.
+  ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "no de_DE.UTF-8 locale installed";
+  EXPECT_EQ(FormatNumberText(1.5f), " 1.5");
+  EXPECT_EQ(ParseLeadingNumber("1.5"), 1.5);
+  std::setlocale(LC_ALL, "C");
+}
+
+TEST(NineDecimalText, FloorsTheFractionAtNineDigits) {
+  const std::pair<float, const char*> rows[] = {
+      {0.0f, " 0.000000000"},      {-0.5f, "-0.500000000"},     {359.9f, " 359.899993896"},
+      {0.00025f, " 0.000250000"},  {-0.00025f, "-0.000250001"}, {-12.25f, "-12.250000000"},
+      {0.000417f, " 0.000417000"}, {0.000139f, " 0.000138999"},
+  };
+  for (const auto& [value, text] : rows) EXPECT_EQ(NineDecimalText(value), text) << value;
+}
+
+TEST(RoundToInteger, HalvesGoToTheEvenNeighbourAndNothingBeyondSixteenBits) {
+  const std::pair<double, std::optional<std::int16_t>> rows[] = {
+      {100.5, 100},  {101.5, 102},  {-100.5, -100},   {-101.5, -102},
+      {0.49, 0},     {2.51, 3},     {32767.4, 32767}, {-32768.0, -32768},
+      {32767.5, {}}, {99999.0, {}}, {-32769.0, {}},   {std::nan(""), {}},
+  };
+  for (const auto& [value, rounded] : rows) EXPECT_EQ(RoundToInteger(value), rounded) << value;
+  EXPECT_EQ(ToSingle(1e300), std::numeric_limits<float>::max());
+  EXPECT_EQ(ToSingle(-1e300), -std::numeric_limits<float>::max());
+}
+
+TEST(SkyPosition, DecimalToFieldsCutsWithFloor) {
+  const std::tuple<bool, float, const char*> rows[] = {
+      {true, 12.5f, " 12| 30| 0"},   {true, 5.1f, " 5| 5| 59.9"},    {true, -1.5f, "-2| 30| 0"},
+      {true, 0.0f, " 0| 0| 0"},      {false, -12.25f, "-12| 15| 0"}, {false, 45.1f, " 45| 5| 59"},
+      {false, 0.999f, " 0| 59| 56"}, {false, -0.5f, "-0| 30| 0"},    {false, -0.999f, "-0| 59| 56"},
+  };
+  for (const auto& [ra, value, text] : rows) {
+    const SexagesimalTexts f = ra ? RaFieldsFromHours(value) : DecFieldsFromDegrees(value);
+    EXPECT_EQ(f.whole + "|" + f.minutes + "|" + f.seconds, text) << value;
+  }
+  EXPECT_EQ(Crval1FromRaHours(-1.5f), -22.5f);
+}
+
+TEST(SkyPosition, FieldsToDecimal) {
+  EXPECT_EQ(FormatNumberText(RaHoursFromFields(" 12", "30", "36")), " 12.51");
+  EXPECT_EQ(RaHoursFromFields("-1", "30", "0"), -0.5f);  // a negative hours field simply adds
+  EXPECT_EQ(DecDegreesFromFields("-12", "15", "0"), -12.25f);
+  EXPECT_EQ(DecDegreesFromFields("10", "-30", "0"), 9.5f);  // only the degrees are taken as magnitude
+  EXPECT_EQ(DecDegreesFromFields(" -0", "30", "0"), -0.5f);
+  EXPECT_EQ(DecDegreesFromFields("0", "30", "0"), 0.5f);
+  EXPECT_NEAR(DecDegreesFromFields("-0", " 59", " 56"), -0.999, 1.0 / 3600);
+}
