@@ -84,7 +84,8 @@ TEST(ReadHeader, KeepsOtherCardsUnlessRemoved) {
       {{"HIST"}, 4}, {{"  HISTORY  "}, 4}, {{"HISTORYXX"}, 5}, {{"HI", "COMMENT"}, 2}, {{"  "}, 0}};
   for (const auto& [keys, kept] : rows) EXPECT_EQ(Read(file, keys).result.keptCards.size(), kept) << keys[0];
   const Read small(file, {}, 2);  // no room beyond the list: the surplus is counted and logged, never stored
-  EXPECT_EQ(std::pair(small.result.keptCards.size(), small.result.droppedCards), std::pair(2ul, 3ul));
+  EXPECT_EQ(std::pair(small.result.keptCards.size(), small.result.droppedCards),
+            (std::pair<std::size_t, std::size_t>(2, 3)));
   EXPECT_EQ(small.log.back().rfind("Warnung:", 0), 0u);
 }
 
