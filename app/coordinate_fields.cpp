@@ -8,12 +8,9 @@
 #include "app/typing_limit.h"
 #include "coords/number_text.h"
 #include "coords/sky_position.h"
+#include "coords/typed_text.h"
 
 namespace {
-
-double ValueOf(const QLineEdit* field) {
-  return coords::ParseLeadingNumber(FieldBytes(field->text()));
-}
 
 void SetTexts(const coords::SexagesimalTexts& texts, QLineEdit* whole, QLineEdit* minutes,
               QLineEdit* seconds) {
@@ -27,7 +24,7 @@ void SetTexts(const coords::SexagesimalTexts& texts, QLineEdit* whole, QLineEdit
 void Form1::tb_r_Change() {
   RaDezim = true;
   if (!RaHMS) {
-    shared.RaHours = coords::ToSingle(ValueOf(tb_r));
+    shared.RaHours = coords::DecimalFieldValue(FieldBytes(tb_r->text()));
     SetTexts(coords::RaFieldsFromHours(shared.RaHours), tb_r_HH, tb_r_MM, tb_r_SS);
     shared.Crval1 = coords::Crval1FromRaHours(shared.RaHours);
   }
@@ -48,7 +45,7 @@ void Form1::tb_r_HH_Change() {
 void Form1::tb_d_Change() {
   DeDezim = true;
   if (!DeGMS) {
-    shared.DecDegrees = coords::ToSingle(ValueOf(tb_d));
+    shared.DecDegrees = coords::DecimalFieldValue(FieldBytes(tb_d->text()));
     SetTexts(coords::DecFieldsFromDegrees(shared.DecDegrees), tb_d_dg, tb_d_MM, tb_d_SS);
     shared.Crval2 = shared.DecDegrees;
   }
@@ -70,9 +67,9 @@ void Form1::tb_d_dg_Change() {
 // keystroke); should one arrive anyway, the stored value is kept rather than
 // wrapped.
 void Form1::tb_x_Change() {
-  if (const auto value = coords::RoundToInteger(ValueOf(tb_x))) shared.Crpix1 = *value;
+  if (const auto value = coords::PixelFieldValue(FieldBytes(tb_x->text()))) shared.Crpix1 = *value;
 }
 
 void Form1::tb_y_Change() {
-  if (const auto value = coords::RoundToInteger(ValueOf(tb_y))) shared.Crpix2 = *value;
+  if (const auto value = coords::PixelFieldValue(FieldBytes(tb_y->text()))) shared.Crpix2 = *value;
 }

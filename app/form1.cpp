@@ -14,6 +14,7 @@
 #include "app/display_text.h"
 #include "app/typing_limit.h"
 #include "coords/number_text.h"
+#include "coords/typed_text.h"
 #include "fits/pixel_copy.h"
 #include "fits/velorin_identity.h"
 
@@ -36,10 +37,10 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
   return widget;
 }
 
-QLineEdit* Field(QWidget* parent, const char* name, int maxLength, bool fitsInteger, int left, int top,
-                 int width, int height) {
+QLineEdit* Field(QWidget* parent, const char* name, coords::FieldLimit limit, int left, int top, int width,
+                 int height) {
   auto* field = Place(new QLineEdit("0", parent), name, left, top, width, height);
-  if (maxLength > 0 || fitsInteger) field->setValidator(new TypingLimit(maxLength, fitsInteger, field));
+  if (limit.maxLength > 0 || limit.fitsInteger) field->setValidator(new TypingLimit(limit, field));
   return field;
 }
 
@@ -68,22 +69,22 @@ void Form1::BuildControls() {
   cmd_fitsauswahl = Place(new QPushButton("fits lesen", this), "cmd_fitsauswahl", 240, 120, 1215, 495);
   cmd_start = Place(new QPushButton("fits speichern", this), "cmd_start", 240, 840, 1215, 495);
   chk_wcs = Place(new QCheckBox("Add WCS-Info", this), "chk_wcs", 120, 2640, 1455, 255);
-  tb_x = Field(this, "tb_x", 5, true, 2400, 360, 735, 285);
-  tb_y = Field(this, "tb_y", 5, true, 3600, 360, 735, 285);
+  tb_x = Field(this, "tb_x", coords::kPixelField, 2400, 360, 735, 285);
+  tb_y = Field(this, "tb_y", coords::kPixelField, 3600, 360, 735, 285);
   Label1 = Caption(this, "Label1", "X=", 2040, 405, 255, 255);
   Label2 = Caption(this, "Label2", "Y=", 3360, 405, 255, 255);
   Label3 = Caption(this, "Label3", "Referenzpixelposition", 2160, 120, 2055, 255);
   Label4 = Caption(this, "Label4", "Rektaszension ", 2040, 960, 1095, 255);
   Label5 = Caption(this, "Label5", "Deklination", 2280, 1920, 855, 255);
   Label6 = Caption(this, "Label6", " HH      MM     SS", 3240, 720, 1335, 255);
-  tb_r_HH = Field(this, "tb_r_HH", 3, false, 3240, 960, 375, 285);
-  tb_r_MM = Field(this, "tb_r_MM", 3, false, 3720, 960, 375, 285);
-  tb_r_SS = Field(this, "tb_r_SS", 5, false, 4200, 960, 495, 285);
-  tb_r = Field(this, "tb_r", 0, false, 3240, 1320, 1455, 285);
-  tb_d_dg = Field(this, "tb_d_dg", 4, false, 3240, 1920, 495, 285);
-  tb_d_MM = Field(this, "tb_d_MM", 3, false, 3840, 1920, 375, 285);
-  tb_d_SS = Field(this, "tb_d_SS", 3, false, 4320, 1920, 375, 285);
-  tb_d = Field(this, "tb_d", 0, false, 3240, 2280, 1455, 285);
+  tb_r_HH = Field(this, "tb_r_HH", coords::kRaHoursField, 3240, 960, 375, 285);
+  tb_r_MM = Field(this, "tb_r_MM", coords::kRaMinutesField, 3720, 960, 375, 285);
+  tb_r_SS = Field(this, "tb_r_SS", coords::kRaSecondsField, 4200, 960, 495, 285);
+  tb_r = Field(this, "tb_r", coords::kRaDecimalField, 3240, 1320, 1455, 285);
+  tb_d_dg = Field(this, "tb_d_dg", coords::kDecDegreesField, 3240, 1920, 495, 285);
+  tb_d_MM = Field(this, "tb_d_MM", coords::kDecMinutesField, 3840, 1920, 375, 285);
+  tb_d_SS = Field(this, "tb_d_SS", coords::kDecSecondsField, 4320, 1920, 375, 285);
+  tb_d = Field(this, "tb_d", coords::kDecDecimalField, 3240, 2280, 1455, 285);
   Label7 = Caption(this, "Label7", "  Deg      MM     SS", 3240, 1680, 1455, 255);
   Label8 = Caption(this, "Label8", "Instrument", 2280, 2640, 855, 255);
   Cb_instrume = Place(new QComboBox(this), "Cb_instrume", 2280, 2880, 2415, 315);

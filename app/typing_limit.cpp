@@ -2,17 +2,11 @@
 
 #include <QLineEdit>
 
-#include "coords/number_text.h"
-
-TypingLimit::TypingLimit(int maxLength, bool fitsInteger, QObject* parent)
-    : QValidator(parent), maxLength_(maxLength), fitsInteger_(fitsInteger) {}
+TypingLimit::TypingLimit(coords::FieldLimit limit, QObject* parent) : QValidator(parent), limit_(limit) {}
 
 QValidator::State TypingLimit::validate(QString& input, int& /*pos*/) const {
   if (input == programText) return Acceptable;
-  if (maxLength_ > 0 && input.size() > maxLength_) return Invalid;
-  if (fitsInteger_ && !coords::RoundToInteger(coords::ParseLeadingNumber(input.toStdString())))
-    return Invalid;
-  return Acceptable;
+  return coords::TypingAllowed(input.toStdString(), limit_) ? Acceptable : Invalid;
 }
 
 void ShowProgramText(QLineEdit* field, const std::string& text) {

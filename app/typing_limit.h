@@ -7,20 +7,21 @@
 #include <QValidator>
 #include <string>
 
+#include "coords/typed_text.h"
+
 class QLineEdit;
 
 class TypingLimit : public QValidator {
  public:
-  // fitsInteger: the text must also round into a 16-bit integer, so a
+  // limit.fitsInteger: the text must also round into a 16-bit integer, so a
   // reference pixel that cannot be stored is refused at the keystroke.
-  TypingLimit(int maxLength, bool fitsInteger, QObject* parent);
+  TypingLimit(coords::FieldLimit limit, QObject* parent);
   State validate(QString& input, int& pos) const override;
 
   QString programText;  // the text last set by the program
 
  private:
-  int maxLength_;
-  bool fitsInteger_;
+  coords::FieldLimit limit_;
 };
 
 // Sets a field's text as the program does: whole, whatever its length, and

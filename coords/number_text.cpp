@@ -64,7 +64,7 @@ long long LeadingPowerOfTen(std::string_view number) {
 
 }  // namespace
 
-double ParseLeadingNumber(std::string_view text) {
+LeadingNumber ScanLeadingNumber(std::string_view text) {
   std::string compact;
   compact.reserve(text.size());
   for (char c : text)
@@ -87,7 +87,7 @@ double ParseLeadingNumber(std::string_view text) {
     }
     number.push_back(c);
   }
-  if (!seenDigit) return 0.0;
+  if (!seenDigit) return {};
   if (i < compact.size() &&
       (compact[i] == 'E' || compact[i] == 'e' || compact[i] == 'D' || compact[i] == 'd')) {
     std::size_t j = i + 1;
@@ -95,8 +95,15 @@ double ParseLeadingNumber(std::string_view text) {
     if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) exponent.push_back(compact[j++]);
     const std::size_t firstDigit = j;
     while (j < compact.size() && IsDigit(compact[j])) exponent.push_back(compact[j++]);
-    if (j > firstDigit) number += exponent;
+    if (j > firstDigit) {
+      number += exponent;
+      i = j;
+    }
   }
+  // Just past the i-th character that was not skipped.
+  std::size_t end = 0;
+  for (std::size_t taken = 0; taken < i; ++end)
+    if (!IsSkipped(text[end])) ++taken;
 
   const char* begin = number.data();
   if (*begin == '+') ++begin;  // from_chars takes no plus sign
@@ -107,9 +114,13 @@ double ParseLeadingNumber(std::string_view text) {
     const bool negative = number[0] == '-';
     const bool huge = LeadingPowerOfTen(number) >= 0;
     const double magnitude = huge ? std::numeric_limits<double>::max() : 0.0;
-    return negative ? -magnitude : magnitude;
+    return {negative ? -magnitude : magnitude, end};
   }
-  return value;
+  return {value, end};
+}
+
+double ParseLeadingNumber(std::string_view text) {
+  return ScanLeadingNumber(text).value;
 }
 
 std::string FormatNumberText(float value) {

@@ -2,6 +2,7 @@
 // configuration file. All of them use "." as decimal point whatever the locale.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,15 @@ namespace coords {
 // without a leading number gives 0. A value beyond double range saturates to
 // the largest finite double of its sign.
 double ParseLeadingNumber(std::string_view text);
+
+// The same reading, and where it stops: end is the index just past the
+// number's last character (blanks inside it included), 0 when the text has no
+// leading number.
+struct LeadingNumber {
+  double value = 0.0;
+  std::size_t end = 0;
+};
+LeadingNumber ScanLeadingNumber(std::string_view text);
 
 // A single-precision value with at most 7 significant digits: " 512", "-1.25",
 // " .5" (no "0" before the point), exponent form (" 1.234568E+07", " 1E-06")
