@@ -1,5 +1,6 @@
 #include "cli/json_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace cli {
@@ -65,6 +66,7 @@ std::string JsonString(std::string_view bytes) {
 std::string JsonNumber(const std::optional<std::string>& text) {
   if (!text) return "null";
   std::string_view number = *text;
+  number.remove_prefix(std::min(number.size(), number.find_first_not_of(' ')));
   std::string sign;
   if (number.starts_with('-')) sign = "-";
   if (number.starts_with('-') || number.starts_with('+')) number.remove_prefix(1);

@@ -58,6 +58,7 @@ std::string CheckNumbers(const OptionTexts& texts, Options& options) {
 }
 
 std::string CheckCombinations(const Options& options) {
+  if (options.instrument && options.scaleArcsec) return "--instrument und --scale schließen einander aus";
   if (options.raHours.has_value() != options.decDegrees.has_value() && !options.fromHeader)
     return "--ra und --dec nur zusammen (oder mit --from-header)";
   if (options.rotation && !options.scaleArcsec && !options.fromHeader)

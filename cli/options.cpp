@@ -36,17 +36,22 @@ void GermanLabels(CLI::App& app) {
 
 // CLI11's own messages are English; each kind gets a German lead, and the
 // detail (an option's name, a value) follows as CLI11 gives it.
+template <typename Kind>
+bool Is(const CLI::ParseError& error) {
+  return dynamic_cast<const Kind*>(&error) != nullptr;
+}
+
 std::string GermanError(const CLI::ParseError& error) {
-  const std::string name = error.get_name();
-  const std::string lead = name == "ExtrasError"        ? "unbekannte Angabe"
-                           : name == "RequiredError"    ? "es fehlt eine nötige Angabe"
-                           : name == "ArgumentMismatch" ? "falsche Zahl von Werten"
-                           : name == "ExcludesError"    ? "Angaben schließen einander aus"
-                           : name == "RequiresError"    ? "eine Angabe braucht eine andere"
-                           : name == "ConversionError"  ? "Wert nicht lesbar"
-                           : name == "ValidationError"  ? "Wert nicht erlaubt"
-                                                        : "falscher Aufruf";
-  return "velorin-cli: " + lead + " (" + error.what() + ")\nHilfe: velorin-cli --help\n";
+  const std::string detail = error.what();
+  const std::string lead = Is<CLI::ExtrasError>(error) ? "unbekannte Angabe"
+                           : detail.find("ubcommand") != std::string::npos
+                               ? "es fehlt der Befehl show oder apply"
+                           : Is<CLI::RequiredError>(error)    ? "es fehlt eine nötige Angabe"
+                           : Is<CLI::ArgumentMismatch>(error) ? "falsche Zahl von Werten"
+                           : Is<CLI::ConversionError>(error)  ? "Wert nicht lesbar"
+                           : Is<CLI::ValidationError>(error)  ? "Wert nicht erlaubt"
+                                                              : "falscher Aufruf";
+  return "velorin-cli: " + lead + " (" + detail + ")\nHilfe: velorin-cli --help\n";
 }
 
 struct Texts {
@@ -75,7 +80,6 @@ void ApplyOptions(CLI::App& apply, Options& options, Texts& texts, std::vector<C
       Text(apply, "--instrument", texts.instrument, "Instrumentenzeile aus velorin.ini mit diesem Namen",
            "NAME"),
   };
-  given[9]->excludes(given[4]);
   apply.add_flag("--from-header", options.fromHeader,
                  "Position aus OBJCTRA/OBJCTDEC oder RA/DEC, Maßstab aus FOCALLEN und XPIXSZ/YPIXSZ");
   apply.add_flag("--replace-wcs", options.replaceWcs,
@@ -96,6 +100,7 @@ void ApplyOptions(CLI::App& apply, Options& options, Texts& texts, std::vector<C
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   CLI::App app("velorin-cli: schreibt ein TAN-WCS in FITS-Header, nach denselben Regeln wie das Fenster.",
                "velorin-cli");
+  app.option_defaults()->group("Optionen");
   app.set_help_flag("-h,--help", "diese Hilfe zeigen");
   app.set_version_flag("--version", kVersion, "Version zeigen");
   app.footer(kExamples);
@@ -104,10 +109,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   Options options;
   Texts texts;
   CLI::App* show = app.add_subcommand("show", "zeigt für jede Datei, was \"fits lesen\" zeigt");
+  show->group("Befehle");
   show->add_flag("--json", options.json, "ein JSON-Objekt je Zeile");
   show->add_option("files", options.files, "FITS-Dateien")->type_name("DATEI")->required();
   CLI::App* apply =
       app.add_subcommand("apply", "liest jede Datei und speichert sie wie \"fits speichern\" im Fenster");
+  apply->group("Befehle");
   std::vector<CLI::Option*> given;
   ApplyOptions(*apply, options, texts, given);
   apply->footer(kExamples);

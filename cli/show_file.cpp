@@ -14,7 +14,7 @@ std::string Trimmed(std::string text) {
 }
 
 std::string Joined(const coords::SexagesimalTexts& texts) {
-  return texts.whole + " " + texts.minutes + " " + texts.seconds;
+  return Trimmed(texts.whole) + " " + Trimmed(texts.minutes) + " " + Trimmed(texts.seconds);
 }
 
 struct Shown {
