@@ -47,12 +47,16 @@ std::string EnterNewWcs(const Options& options, const pipeline::InputRead& read,
   const std::optional<float> dec = options.decDegrees ? options.decDegrees : hints.decDegrees;
   std::string missing;
   if (!ra || !dec)
-    missing = options.fromHeader ? "Position (OBJCTRA/OBJCTDEC oder RA/DEC)" : "Position (--ra, --dec)";
+    missing = options.fromHeader ? "Position (OBJCTRA/OBJCTDEC oder RA/DEC)"
+                                 : "Position (--ra/--dec oder --from-header)";
   if (!ChooseRow(options, hints, state, ownRow)) {
-    if (!missing.empty()) missing += " und ";
-    missing += options.instrument   ? "Instrument '" + *options.instrument + "' in velorin.ini"
-               : options.fromHeader ? "Maßstab (" + pipeline::MissingHints(hints) + ")"
-                                    : "Maßstab (--instrument, --scale oder --from-header)";
+    // The hints' own names for what the scale lacks, the position aside.
+    pipeline::HeaderHints scaleOnly = hints;
+    scaleOnly.raHours = scaleOnly.decDegrees = 0.0f;
+    missing += std::string(missing.empty() ? "" : " und ") +
+               (options.instrument   ? "Instrument '" + *options.instrument + "' in velorin.ini"
+                : options.fromHeader ? "Maßstab (" + pipeline::MissingHints(scaleOnly) + ")"
+                                     : "Maßstab (--instrument, --scale oder --from-header)");
   }
   if (!missing.empty()) return "Fehler: Datei ohne WCS, es fehlt " + missing + "; nicht geändert";
   state.wcsChecked = true;
