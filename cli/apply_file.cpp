@@ -168,7 +168,12 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
   if (options.dryRun) {
     TakeWrittenValues(header.bytes, result);
     result.ok = true;
-    result.headerCards = header.logLines;
+    for (std::size_t at = 0; at + fits::kCardBytes <= header.bytes.size(); at += fits::kCardBytes) {
+      std::string card = header.bytes.substr(at, fits::kCardBytes);
+      card.erase(card.find_last_not_of(' ') + 1);
+      result.headerCards.push_back(card);
+      if (card == "END") break;
+    }
     return Finish(result, "Probelauf: nichts geschrieben", log);
   }
   const fits::ImageLayout layout{

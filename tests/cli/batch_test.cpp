@@ -106,6 +106,21 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
   }
 }
 
+// Choosing the flip mirrors Y at NAXIS2 + 1; a mirror beyond 16 bits is
+// that file's error, and the file stays as it was.
+TEST_F(CliFolder, MirrorBeyondSixteenBitsIsTheFilesError) {
+  const std::string tall = MakeFits(1, 32767, kCaptureCards);
+  Spit(dir / "tall.fit", tall);
+  const Ran ran = RunIn(dir, Cli() + " apply --from-header --y -1 --flip --output . tall.fit 2>&1; " + Cli() +
+                                 " apply --from-header --y=-1 --flip tall.fit");
+  EXPECT_NE(ran.out.find("--output ist der Ordner der Eingabe"), std::string::npos) << ran.out;
+  EXPECT_NE(ran.out.find("tall.fit: Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit"),
+            std::string::npos)
+      << ran.out;
+  EXPECT_EQ(ran.status, 1);
+  EXPECT_TRUE(Slurp(dir / "tall.fit") == tall);
+}
+
 TEST(JsonText, AnyBytesMakeValidJson) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"a\"b\\c", R"("a\"b\\c")"},

@@ -97,7 +97,12 @@ INSTANTIATE_TEST_SUITE_P(BothModesBothPlaces, WindowEquivalence,
                          testing::Values(Case{false, false, false}, Case{false, false, true},
                                          Case{false, true, false}, Case{false, true, true},
                                          Case{true, false, false}, Case{true, false, true},
-                                         Case{true, true, false}, Case{true, true, true}));
+                                         Case{true, true, false}, Case{true, true, true}),
+                         [](const testing::TestParamInfo<Case>& info) {
+                           return std::string(info.param.inputWcs ? "Wcs" : "NoWcs") +
+                                  (info.param.flip ? "Flip" : "HeaderOnly") +
+                                  (info.param.toFolder ? "ToFolder" : "InPlace");
+                         });
 
 }  // namespace
 }  // namespace cli_test
