@@ -106,9 +106,9 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
   }
 }
 
-// Choosing the flip mirrors Y at NAXIS2 + 1; a mirror beyond 16 bits is
-// that file's error, and the file stays as it was.
-TEST_F(CliFolder, MirrorBeyondSixteenBitsIsTheFilesError) {
+// Choosing the flip mirrors Y at NAXIS2 + 1: a mirror beyond 16 bits is that
+// file's error. A full disk is too.
+TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
   const std::string tall = MakeFits(1, 32767, kCaptureCards);
   Spit(dir / "tall.fit", tall);
   const Ran ran = RunIn(dir, Cli() + " apply --from-header --y -1 --flip --output . tall.fit 2>&1; " + Cli() +
@@ -118,6 +118,13 @@ TEST_F(CliFolder, MirrorBeyondSixteenBitsIsTheFilesError) {
             std::string::npos)
       << ran.out;
   EXPECT_EQ(ran.status, 1);
+  EXPECT_TRUE(Slurp(dir / "tall.fit") == tall);
+  // A write beyond the file size limit fails as a full disk does: nothing half written.
+  fs::create_directories(dir / "out");
+  const Ran full = RunIn(dir, "ulimit -f 20; " + Cli() + " apply --from-header --flip --output out tall.fit");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_NE(full.out.find("tall.fit: FATAL: Speichern fehlgeschlagen"), std::string::npos) << full.out;
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
   EXPECT_TRUE(Slurp(dir / "tall.fit") == tall);
 }
 
