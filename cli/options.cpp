@@ -92,7 +92,7 @@ void ApplyOptions(CLI::App& apply, Options& options, Texts& texts, std::vector<C
   apply.add_flag("--dry-run", options.dryRun, "lesen und zusammenstellen, nichts schreiben");
   apply.add_flag("--quiet", options.quiet, "keine Fortschrittsanzeige");
   apply.add_flag("--json", options.json, "ein JSON-Objekt je Zeile");
-  apply.add_option("files", options.files, "FITS-Dateien")->type_name("DATEI");
+  apply.add_option("dateien", options.files, "FITS-Dateien")->type_name("DATEI");
 }
 
 }  // namespace
@@ -110,11 +110,13 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   Texts texts;
   CLI::App* show = app.add_subcommand("show", "zeigt für jede Datei, was \"fits lesen\" zeigt");
   show->group("Befehle");
+  show->get_help_ptr()->group("Optionen");
   show->add_flag("--json", options.json, "ein JSON-Objekt je Zeile");
-  show->add_option("files", options.files, "FITS-Dateien")->type_name("DATEI")->required();
+  show->add_option("dateien", options.files, "FITS-Dateien")->type_name("DATEI")->required();
   CLI::App* apply =
       app.add_subcommand("apply", "liest jede Datei und speichert sie wie \"fits speichern\" im Fenster");
   apply->group("Befehle");
+  apply->get_help_ptr()->group("Optionen");
   std::vector<CLI::Option*> given;
   ApplyOptions(*apply, options, texts, given);
   apply->footer(kExamples);
