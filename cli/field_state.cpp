@@ -1,6 +1,6 @@
 #include "cli/field_state.h"
 
-#include "coords/number_text.h"
+#include "coords/typed_text.h"
 #include "coords/sky_position.h"
 
 namespace cli {
@@ -17,19 +17,18 @@ void FieldState::TypeDecDegrees(float degrees) {
 
 // As the fields' change handlers take a text set by the read.
 void FieldState::SetFieldText(fits::CoordinateBox box, const std::string& text) {
-  const double value = coords::ParseLeadingNumber(text);
   switch (box) {
     case fits::CoordinateBox::tb_r:
-      TypeRaHours(coords::ToSingle(value));
+      TypeRaHours(coords::DecimalFieldValue(text));
       break;
     case fits::CoordinateBox::tb_d:
-      TypeDecDegrees(coords::ToSingle(value));
+      TypeDecDegrees(coords::DecimalFieldValue(text));
       break;
     case fits::CoordinateBox::tb_x:
-      if (const auto pixel = coords::RoundToInteger(value)) crpix1 = *pixel;
+      if (const auto pixel = coords::PixelFieldValue(text)) crpix1 = *pixel;
       break;
     case fits::CoordinateBox::tb_y:
-      if (const auto pixel = coords::RoundToInteger(value)) crpix2 = *pixel;
+      if (const auto pixel = coords::PixelFieldValue(text)) crpix2 = *pixel;
       break;
   }
 }
