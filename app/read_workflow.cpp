@@ -39,8 +39,11 @@ void Form1::ReadFile(const std::string& path) {
 
   const bool logCreated = logFile.Recreate("logfile.txt");
   if (inputFile.is_open()) inputFile.close();
-  pipeline::InputRead read = pipeline::ReadInput({path, shared.StartDirectory, shared.InstrumentsPending,
-                                                  static_cast<std::size_t>(shared.InstrumentCount)},
+  pipeline::InputRead read = pipeline::ReadInput({path,
+                                                  shared.StartDirectory,
+                                                  shared.InstrumentsPending,
+                                                  static_cast<std::size_t>(shared.InstrumentCount),
+                                                  {}},
                                                  *this, logFile);
   TakeReadResult(read, logCreated);
 }

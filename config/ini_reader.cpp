@@ -141,7 +141,10 @@ IniContents ParseIni(std::string_view text, bool readInstruments, const IniRoom&
 }
 
 IniContents LoadIni(const std::filesystem::path& directory, bool readInstruments, const IniRoom& room) {
-  const std::filesystem::path path = directory / kIniFileName;
+  return LoadIniFile(directory / kIniFileName, readInstruments, room);
+}
+
+IniContents LoadIniFile(const std::filesystem::path& path, bool readInstruments, const IniRoom& room) {
   std::error_code error;
   std::ifstream file;
   if (std::filesystem::is_regular_file(path, error)) file.open(path, std::ios::binary);

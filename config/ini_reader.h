@@ -44,4 +44,7 @@ IniContents ParseIni(std::string_view text, bool readInstruments, const IniRoom&
 // one log line and empty lists.
 IniContents LoadIni(const std::filesystem::path& directory, bool readInstruments, const IniRoom& room);
 
+// The same for a file named directly (the command line's --ini).
+IniContents LoadIniFile(const std::filesystem::path& path, bool readInstruments, const IniRoom& room);
+
 }  // namespace config

@@ -32,6 +32,7 @@ struct ReadRequest {
   std::filesystem::path startDirectory;  // where velorin.ini is looked for first
   bool instrumentsPending = false;       // the instrument section is still to be read
   std::size_t instrumentRows = 0;        // rows of the instrument table in use
+  std::filesystem::path iniFile;         // when set, this file is read instead, with no fallback
 };
 
 struct InputRead {

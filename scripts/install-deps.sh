@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Velorin needs, only those still missing.
 # Usage: install-deps.sh run|test
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra)
+packages=(cmake g++ make qt6-base-dev libgl-dev libcli11-dev fonts-dejavu-core fonts-dejavu-extra)
 if [[ "${1:-run}" == test ]]; then
   # dpkg-dev lets cpack name the libraries the package needs; desktop-file-utils checks its menu entry,
   # lintian the package as a whole. locales: the number texts are tested under a German locale too.

@@ -1,19 +1,28 @@
 // Writing files: the full rewrite with flipped rows and the header-only
 // rewrite; a target is replaced whole or left as it was, also when the
-// process is killed at any moment.
+// process is killed at any moment; files changed since the read, links,
+// protections, stale temporaries and a folder that cannot be flushed.
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <functional>
 #include <random>
+#include <set>
 #include <thread>
 
+#include "fits/file_replace.h"
 #include "fits/header_rewrite.h"
 #include "fits/pixel_copy.h"
 #include "fits_test_files.h"
 
 using fits::ImageLayout;
+using fits::SaveCode;
+using fits_test::TempDir;
+namespace fs = std::filesystem;
 using fits_test::Slurp;
 using fits_test::WriteBytes;
 
@@ -107,9 +116,13 @@ TEST(WriteFlippedImage, KilledRewriteLeavesOldOrNewFile) {
     const std::string now = Slurp(dir / "img.fit");
     ASSERT_TRUE(now == input || now == expected) << "kill point " << i << ": a mix of old and new";
     (now == input ? sawOld : sawNew)++;
+    // No half-written temporary is left: only a kill between naming the
+    // complete file and the rename leaves it, and the next save removes it.
     for (const auto& entry : std::filesystem::directory_iterator(dir.path))
-      if (entry.path().filename().string().starts_with(".img.fit.velorin-"))
+      if (entry.path().filename() != "img.fit" && entry.path().filename() != "new.fit") {
+        ASSERT_EQ(Slurp(entry.path()), expected) << "kill point " << i;
         std::filesystem::remove(entry.path());
+      }
   }
   EXPECT_GT(sawOld, 0);
   EXPECT_GT(sawNew, 0);
@@ -124,4 +137,152 @@ TEST(RewriteHeaderInPlace, RefusesAHeaderOfAnotherSize) {
   EXPECT_FALSE(fits::RewriteHeaderInPlace(dir / "missing.fit", old.substr(0, 5760), 2 * 2880).ok());
   EXPECT_FALSE(
       fits::CopyWithNewHeader(dir / "a.fit", old.substr(0, 5760), 2 * 2880, dir / "no/dir.fit").ok());
+}
+
+TEST(MirroredCrpix2, RowJOfTheInputIsRowNaxis2PlusOneMinusJ) {
+  const std::tuple<std::int16_t, std::int16_t, std::optional<std::int16_t>> rows[] = {
+      {1000, 300, 701}, {1000, 701, 300}, {100, 150, -49}, {1, 1, 1}, {32767, -1, std::nullopt}};
+  for (const auto& [naxis2, crpix2, mirrored] : rows)
+    EXPECT_EQ(fits::MirroredCrpix2(naxis2, crpix2), mirrored) << naxis2 << " " << crpix2;
+}
+
+static std::set<std::string> Names(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+static fits::WriteBody Writes(const std::string& text) {
+  return [text](const fits::platform::File& file, std::string& error) {
+    return fits::platform::Write(file, text, error);
+  };
+}
+
+// A 16-bit image of 3 x 2 pixels, and the same flipped under a new header.
+static const fits::ImageLayout kLayout{16, 3, 2, 2880};
+static const std::string kImage = Input(kLayout);
+static const std::string kFlipped = Flipped(kImage, kLayout, kHeader);
+
+TEST(InputUnchanged, RewrittenOrReplacedFileIsNoticed) {
+  TempDir dir;
+  const std::string path = dir / "img.fit";
+  const std::pair<const char*, std::function<void()>> rows[] = {
+      {"only read", [&] { Slurp(path); }},
+      {"grown in place", [&] { std::ofstream(path, std::ios::app) << "more"; }},
+      {"one nanosecond later",
+       [&] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::nanoseconds(1)); }},
+      {"replaced by rename, same bytes and time",
+       [&] {
+         WriteBytes(path + ".new", "AAAA");
+         fs::last_write_time(path + ".new", fs::last_write_time(path));
+         fs::rename(path + ".new", path);
+       }},
+      {"removed", [&] { fs::remove(path); }}};
+  for (const auto& [what, change] : rows) {
+    WriteBytes(path, "AAAA");
+    fits::platform::FileIdentity asRead;
+    std::string error;
+    ASSERT_TRUE(fits::platform::IdentityOf(path, asRead, error)) << error;
+    change();
+    const fits::SaveResult result = fits::InputUnchanged(path, asRead);
+    const bool same = std::string_view(what) == "only read";
+    EXPECT_EQ(result.code, same ? SaveCode::Saved : SaveCode::InputChanged) << what;
+    EXPECT_EQ(result.error.empty(), same) << what << ": " << result.error;
+  }
+}
+
+TEST(ReplaceFile, SymbolicLinkStaysAndRealFileKeepsOwner) {
+  TempDir dir;
+  fs::create_directory(dir / "real");
+  WriteBytes(dir / "real/img.fit", kImage);
+  ::chmod((dir / "real/img.fit").c_str(), 0640);
+  const bool root = ::geteuid() == 0;  // only root may give a file away
+  if (root) {
+    ASSERT_EQ(::chown((dir / "real/img.fit").c_str(), 4321, 4322), 0);
+  }
+  fs::create_symlink("real/img.fit", dir / "link.fit");
+  const fits::SaveResult result =
+      fits::WriteFlippedImage(dir / "link.fit", kLayout, kHeader, dir / "link.fit");
+  ASSERT_TRUE(result.ok()) << result.error;
+  EXPECT_TRUE(fs::is_symlink(dir / "link.fit"));
+  EXPECT_EQ(Slurp(dir / "real/img.fit"), kFlipped);
+  EXPECT_EQ(Names(dir.path), (std::set<std::string>{"link.fit", "real"}));
+  EXPECT_EQ(Names(dir.path / "real"), std::set<std::string>{"img.fit"});
+  struct stat status {};
+  ::stat((dir / "real/img.fit").c_str(), &status);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
+  if (root) {
+    EXPECT_EQ(std::pair(status.st_uid, status.st_gid), std::pair(4321u, 4322u));
+  }
+}
+
+TEST(ReplaceFile, WriteProtectedOrHardLinkedTargetIsRefusedUntouched) {
+  struct Row {
+    const char* what;
+    std::function<void(const TempDir&)> protect;
+    SaveCode replaced, headerInPlace;
+  };
+  const Row rows[] = {
+      {"no write bit", [](const TempDir& d) { ::chmod((d / "img.fit").c_str(), 0444); }, SaveCode::ReadOnly,
+       SaveCode::ReadOnly},
+      {"second name", [](const TempDir& d) { fs::create_hard_link(d / "img.fit", d / "other.fit"); },
+       SaveCode::HardLinked, SaveCode::Saved},
+  };
+  for (const Row& row : rows) {
+    TempDir dir;
+    WriteBytes(dir / "img.fit", kImage);
+    WriteBytes(dir / "in.fit", kImage);
+    row.protect(dir);
+    const std::set<std::string> before = Names(dir.path);
+    const fits::SaveResult flip = fits::WriteFlippedImage(dir / "img.fit", kLayout, kHeader, dir / "img.fit");
+    const fits::SaveResult copy = fits::CopyWithNewHeader(dir / "in.fit", kHeader, 2880, dir / "img.fit");
+    EXPECT_EQ(flip.code, row.replaced) << row.what;
+    EXPECT_EQ(copy.code, row.replaced) << row.what;
+    EXPECT_FALSE(flip.error.empty()) << row.what;
+    EXPECT_EQ(Slurp(dir / "img.fit"), kImage) << row.what;
+    EXPECT_EQ(Names(dir.path), before) << row.what;
+    // The header-only rewrite writes through the file: every name sees it.
+    EXPECT_EQ(fits::RewriteHeaderInPlace(dir / "img.fit", kHeader, 2880).code, row.headerInPlace) << row.what;
+    EXPECT_EQ(Slurp(dir / "img.fit").starts_with(kHeader), row.headerInPlace == SaveCode::Saved) << row.what;
+  }
+}
+
+TEST(ReplaceFile, StaleTemporariesOfTheTargetAreRemoved) {
+  TempDir dir;
+  const std::set<std::string> kept = {"img.fit", ".other.fit.velorin-AbC123", ".img.fit.velorin-Dir123",
+                                      ".img.fit.velorin-AbC1234"};
+  fs::create_directory(dir / ".img.fit.velorin-Dir123");
+  for (const auto makeTemp : {&fits::platform::CreateNamedTempBeside, &fits::platform::CreateTempBeside}) {
+    for (const char* name :
+         {"img.fit", ".img.fit.velorin-AbC123", ".other.fit.velorin-AbC123", ".img.fit.velorin-AbC1234"})
+      WriteBytes(dir / name, "old");
+    const fits::SaveResult result =
+        fits::detail::ReplaceFileVia(dir / "img.fit", "", Writes("new"), makeTemp);
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(Slurp(dir / "img.fit"), "new");
+    EXPECT_EQ(Names(dir.path), kept);
+  }
+}
+
+TEST(ReplaceFile, FolderThatCannotBeFlushedIsReported) {
+  TempDir dir;
+  fs::create_directory(dir / "locked");
+  WriteBytes(dir / "in.fit", "in");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // The folder may be written but not opened, as root sees none such.
+    if (::geteuid() == 0 && (::chown((dir / "locked").c_str(), 65534, 65534) != 0 || ::setgid(65534) != 0 ||
+                             ::setuid(65534) != 0))
+      ::_exit(77);
+    ::chmod((dir / "locked").c_str(), 0300);
+    const fits::SaveResult result = fits::ReplaceFile(dir / "locked/out.fit", dir / "in.fit", Writes("new"));
+    std::fprintf(stderr, "%s\n", result.error.c_str());
+    ::_exit(result.code == SaveCode::NotDurable && result.ok() && !result.error.empty() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot leave root";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  ::chmod((dir / "locked").c_str(), 0700);
+  EXPECT_EQ(Slurp(dir / "locked/out.fit"), "new");
 }

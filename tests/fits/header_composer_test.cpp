@@ -72,6 +72,29 @@ TEST(ComposeHeader, SignColumnsFlipAndTheInputsOwnScale) {
   EXPECT_EQ(Cards(fits::ComposeHeader(plan), 16),
             "CDELT2  =  0.001000000 /\nCROTA2  =  3.000000000 /\nEND\n");
   EXPECT_EQ(fits::ComposeHeader(plan).cdelt1, -0.001f);
+  plan.instrument->namesTelescope = false;  // a row named after its scale names no telescope
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 6).substr(0, 17), "EQUINOX = 2000.0\n");
+  // A flipped image turns its ROWORDER, the comment in its column; other values stay.
+  const std::pair<const char*, const char*> orders[] = {
+      {"ROWORDER= 'TOP-DOWN'           / Order of the rows",
+       "ROWORDER= 'BOTTOM-UP'          / Order of the rows"},
+      {"ROWORDER= 'BOTTOM-UP'          / Order of the rows",
+       "ROWORDER= 'TOP-DOWN'           / Order of the rows"},
+      {"ROWORDER= 'TOP-DOWN '", "ROWORDER= 'BOTTOM-UP'"},
+      {"ROWORDER= 'SIDEWAYS'", "ROWORDER= 'SIDEWAYS'"}};
+  for (const auto& [card, turned] : orders) {
+    const std::string lines[] = {Card(card)};
+    plan = Plan(16, false);
+    plan.keepLines = lines;
+    for (const bool flip : {false, true}) {
+      plan.flip = flip;
+      const fits::ComposedHeader header = fits::ComposeHeader(plan);
+      EXPECT_EQ(header.bytes.substr(5 * 80, 80), Card(flip ? turned : card)) << card;
+      EXPECT_EQ(header.logLines[6] == "Warnung: ROWORDER für das gespiegelte Bild umgekehrt",
+                flip && std::string_view(card) != turned)
+          << card;
+    }
+  }
 }
 
 TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
@@ -91,6 +114,16 @@ TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
   header = fits::ComposeHeader(plan);
   EXPECT_FALSE(header.cut);
   EXPECT_EQ(Cards(header, 35) + header.logLines.back(), "END\nEND      ");
+  lines[16] = "CD1_1   = 1";  // dropped anyway, so it needs no room
+  plan.keepLines = std::span(lines.data(), 17);
+  header = fits::ComposeHeader(plan);
+  EXPECT_FALSE(header.cut);
+  EXPECT_EQ(header.logLines.end()[-2], "Warnung: CD1_1 entfernt, die WCS steht in CDELT/CROTA");
+  lines[15] = "CHECKSUM= 'hcHjjc9ghcEghc9g'";  // on the last card: its DATASUM comes, a line goes
+  plan.keepLines = std::span(lines.data(), 16);
+  header = fits::ComposeHeader(plan);
+  EXPECT_TRUE(header.cut && header.integrity->hasChecksum && header.integrity->hasDatasum);
+  EXPECT_EQ(Cards(header, 32).substr(0, 30), "COMMENT line 13\nCHECKSUM= '000");
   plan.fitOldHeader = false;  // the full rewrite has no limit: 37 cards give a second record
   plan.keepLines = std::span(lines.data(), 17);
   header = fits::ComposeHeader(plan);
@@ -105,20 +138,25 @@ TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
 
 TEST(ComposeHeader, CarriedLinesAsWrittenAndOtherWcsFormsDropped) {
   fits::HeaderPlan plan = Plan();
-  const std::vector<std::string> lines = {"OBSERVER= 'Anna'", "CD1_1   =  -2.7E-4 / matrix", "PC1_2   = 0",
-                                          "A_ORDER =  2",     "CTYPE1A = 'RA---TAN'",        "CD1_1A  = 1",
-                                          "RADECSYS= 'FK5'",  std::string(90, 'X')};
+  const std::vector<std::string> lines = {"OBSERVER= 'Anna'",     "CD1_1   =  -2.7E-4 / matrix",
+                                          "PC1_2   = 0",          "A_ORDER =  2",
+                                          "CTYPE1A = 'RA---TAN'", "CD1_1A  = 1",
+                                          "RADECSYS= 'FK5'",      "CTYPE1  = 'RA---SIN'",
+                                          "EQUINOX = 1950.0",     std::string(90, 'X')};
   plan.keepLines = lines;
   fits::ComposedHeader header = fits::ComposeHeader(plan);
   EXPECT_EQ(Cards(header, 18),
             "OBSERVER= 'Anna'\nCTYPE1A = 'RA---TAN'\nCD1_1A  = 1\n" + std::string(80, 'X') + "\nEND\n");
   EXPECT_EQ(std::count_if(header.logLines.begin(), header.logLines.end(),
                           [](const std::string& line) { return line.starts_with("Warnung: "); }),
-            4);
-  EXPECT_NE(std::find(header.logLines.begin(), header.logLines.end(), lines[7]), header.logLines.end());
+            6);
+  EXPECT_NE(std::find(header.logLines.begin(), header.logLines.end(), lines[9]), header.logLines.end());
   plan.writeWcs = false;  // without our WCS every card is carried
   EXPECT_EQ(Cards(fits::ComposeHeader(plan)).substr(0, 45),
             "OBSERVER= 'Anna'\nCD1_1   =  -2.7E-4 / matrix\n");
+  plan.hasWcs = true;  // unless the file's own WCS was taken: then none of it stays
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan)),
+            "OBSERVER= 'Anna'\nCTYPE1A = 'RA---TAN'\nCD1_1A  = 1\n" + std::string(80, 'X') + "\nEND\n");
   // Quotes in the name doubled; a doubled quote that would straddle column 80 is left out whole.
   EXPECT_EQ(fits::TelescopeCard("O'Neil 12"), "TELESCOP= 'O''Neil 12'");
   EXPECT_EQ(fits::TelescopeCard(std::string(75, 'N')), "TELESCOP= '" + std::string(68, 'N') + "'");

@@ -29,7 +29,8 @@ struct Read : fits::ReaderWindow {
   void CheckWcs() override { calls.push_back("check"); }
   bool AddInstrument(const config::Instrument& row) override {
     calls.push_back("add " + row.name + " " + coords::FormatNumberText(row.cdelt1) +
-                    coords::FormatNumberText(row.cdelt2) + coords::FormatNumberText(row.rotation));
+                    coords::FormatNumberText(row.cdelt2) + coords::FormatNumberText(row.rotation) +
+                    (row.namesTelescope ? "" : " unnamed"));
     return room-- > 0;
   }
   void EnableWcsGroup() override { calls.push_back("enable"); }
@@ -118,6 +119,8 @@ TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
   EXPECT_TRUE(Read(notSimple).Logged("Error: keine SIMLPE fitsdatei"));
   EXPECT_TRUE(Read(notSimple).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
   EXPECT_FALSE(Read(Image({"NAXIS1  = 40000"})).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
+  EXPECT_TRUE(Read(Image({"NAXIS1  = 40000"}, 0, Card(kSimple) + kAxes.substr(0, 160)))
+                  .Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));  // NAXIS2 missing beside it
   EXPECT_TRUE(Read(Image(cube)).Logged("Warnung: Number of axis <>2"));
   EXPECT_EQ(Read(Image({"BITPIX  = 64"}, 48)).result.bitpix, 64);
   std::string huge = Card(kSimple);  // ends before its card count overflows
@@ -142,7 +145,7 @@ TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
   read = Read(Image(tan));
   EXPECT_TRUE(read.result.hasWcs);
   EXPECT_EQ(read.result.crota1, 1.5f);
-  expected = {"check", "add -.000417/ .000417 -.000417 .000417 2.5", "disable"};
+  expected = {"check", "add -.000417/ .000417 -.000417 .000417 2.5 unnamed", "disable"};
   EXPECT_EQ(std::vector(read.calls.end() - 3, read.calls.end()), expected);
   tan[4] = "CRPIX1  = 99999";  // beyond 16 bits: neither the field nor the WCS takes it
   read = Read(Image(tan));
@@ -199,4 +202,44 @@ TEST(IsPrimaryWcsCard, EveryFormOfTheWcsButNotAlternates) {
   for (const char* keyword : {"CD1_1A  ", "PC1_1B  ", "CTYPE1A ", "CUNIT1A ", "A_DMAX  ", "CD1_    ",
                               "CD_1    ", "PCOUNT  ", "HISTORY ", "A_1_    ", "CDELT1A ", "EPOCHX  "})
     EXPECT_FALSE(fits::IsPrimaryWcsCard(keyword)) << keyword;
+}
+
+TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
+  // Headers as a capture program, archives and a plate solver write them.
+  const std::vector<std::string_view> capture = {"EQUINOX =               2000.0 / Equinox",
+                                                 "OBJCTRA = '06 08 54.00'", "FOCALLEN=                 530."};
+  const std::vector<std::string_view> sin = {
+      "CTYPE1  = 'RA---SIN'", "CTYPE2  = 'DEC--SIN'", "EQUINOX = 1950.0",
+      "CRVAL1  = 92.2",       "CRVAL2  = 24.3",       "CRPIX1  = 100",
+      "CRPIX2  = 75",         "CDELT1  = -0.0004",    "CDELT2  = 0.0004"};
+  const std::vector<std::string_view> sip = {
+      "CTYPE1  = 'RA---TAN-SIP'", "CTYPE2  = 'DEC--TAN-SIP'", "EQUINOX = 2000.0", "RADESYS = 'ICRS    '",
+      "CRVAL1  = 92.2",           "CRVAL2  = 24.3",           "CRPIX1  = 100",    "CRPIX2  = 75",
+      "CDELT1  = -0.0004",        "CDELT2  = 0.0004",         "PC1_1   = 1",      "WCSAXES = 2",
+      "CUNIT1  = 'deg     '",     "LONPOLE = 180.0",          "A_ORDER = 2",      "A_0_2   = 1.2E-06"};
+  auto with = [](std::vector<std::string_view> cards, std::size_t i, std::string_view card) {
+    cards[i] = card;
+    return cards;
+  };
+  const std::pair<std::vector<std::string_view>, std::string> rows[] = {
+      {capture, "CTYPE1/CTYPE2 fehlen"},
+      {sin, "CTYPE1 'RA---SIN', CTYPE2 'DEC--SIN', nur 'RA---TAN'/'DEC--TAN'"},
+      {with(with(sin, 0, "CTYPE1  = 'PIXEL'"), 1, "CTYPE2  = 'PIXEL'"),
+       "CTYPE1 'PIXEL', CTYPE2 'PIXEL', nur 'RA---TAN'/'DEC--TAN'"},
+      {with(sip, 2, "EQUINOX = 1950.0"), "EQUINOX 1950.0, nur 2000"},
+      {with(sip, 3, "RADESYS = 'FK4'"), "RADESYS 'FK4', nur FK5 oder ICRS"},
+      {{sip.begin(), sip.begin() + 8}, "keine Skala (CDELT1/2 oder CD-Matrix)"},
+      {sip, ""},
+      {with(with(sip, 8, "CD1_1   = -0.0004"), 9, "CD2_2   = 0.0004"), ""}};
+  for (const auto& [cards, reason] : rows) {
+    const Read read(Image(cards));
+    EXPECT_EQ(read.result.hasWcs, reason.empty()) << reason;
+    EXPECT_EQ(read.calls.back(), reason.empty() ? "disable" : "field 3  0")
+        << reason;  // locked, or open at 0
+    if (reason.empty()) continue;
+    EXPECT_TRUE(read.Logged("Warnung: WCS der Datei nicht übernommen: " + reason)) << reason;
+    std::vector<std::string> asRead;  // carried card for card, never relabelled
+    for (std::string_view card : cards) asRead.push_back(Card(card));
+    EXPECT_EQ(read.result.keptCards, asRead) << reason;
+  }
 }

@@ -91,4 +91,11 @@ status=0
 [[ $status -eq 124 ]] || fail "the packaged velorin did not keep running (exit status $status)"
 head -c 200 "$run/logfile.txt" | grep -q "^\*\*\*\* FITS-fileheader von Input-Datei $run/bild.fit \*\*\*\*" ||
   fail "velorin bild.fit did not read the file by its full path"
+# The command line runs without a display and names no Qt library.
+cli=$root/usr/bin/velorin-cli
+[[ -x $cli ]] || fail "no executable at /usr/bin/velorin-cli"
+! ldd "$cli" | grep -qi libqt || fail "velorin-cli links Qt"
+[[ $("$cli" --version) == "velorin-cli 1.0" ]] || fail "velorin-cli --version"
+(cd "$run" && env -u DISPLAY -u QT_QPA_PLATFORM "$cli" show bild.fit) | grep -q "^bild.fit: Fitsfileheader gelesen" ||
+  fail "velorin-cli show did not read the file"
 echo "package $(basename "$deb") passed"

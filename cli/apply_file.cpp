@@ -1,0 +1,190 @@
+#include "cli/apply_file.h"
+
+#include "cli/field_state.h"
+#include "cli/instrument_rows.h"
+#include "coords/number_text.h"
+#include "fits/fits_sizes.h"
+#include "fits/pixel_copy.h"
+#include "pipeline/header_hints.h"
+#include "pipeline/write_output.h"
+
+namespace cli {
+namespace {
+
+// The image centre as typed: NAXIS/2, rounded as the fields round.
+std::int16_t Centre(std::int16_t naxis) {
+  return coords::RoundToInteger(naxis / 2.0).value_or(0);
+}
+
+// The row a file without a WCS of its own is saved with: an explicit option
+// before the header's scale. Selects it in the table as choosing it in the
+// list would; false when there is none.
+bool ChooseRow(const Options& options, const pipeline::HeaderHints& hints, FieldState& state,
+               std::optional<config::Instrument>& ownRow) {
+  if (options.instrument) {
+    const auto row = FindRow(state.table, *options.instrument);
+    if (!row) return false;
+    state.selected = static_cast<int>(*row);
+    return true;
+  }
+  if (options.scaleArcsec) {
+    ownRow = ScaleRow(*options.scaleArcsec, options.rotation.value_or(0.0f));
+  } else if (hints.scale) {
+    ownRow = *hints.scale;
+    ownRow->namesTelescope = false;
+    if (options.rotation) ownRow->rotation = *options.rotation;
+  }
+  return ownRow.has_value();
+}
+
+// The entries for a file without a WCS: position, reference pixel, scale.
+// The German reason when something needed is missing.
+std::string EnterNewWcs(const Options& options, const pipeline::InputRead& read, FieldState& state,
+                        std::optional<config::Instrument>& ownRow) {
+  const pipeline::HeaderHints hints =
+      options.fromHeader ? pipeline::ReadHeaderHints(read.header.keptCards) : pipeline::HeaderHints{};
+  const std::optional<float> ra = options.raHours ? options.raHours : hints.raHours;
+  const std::optional<float> dec = options.decDegrees ? options.decDegrees : hints.decDegrees;
+  std::string missing;
+  if (!ra || !dec)
+    missing = options.fromHeader ? "Position (OBJCTRA/OBJCTDEC oder RA/DEC)"
+                                 : "Position (--ra/--dec oder --from-header)";
+  if (!ChooseRow(options, hints, state, ownRow)) {
+    // The hints' own names for what the scale lacks, the position aside.
+    pipeline::HeaderHints scaleOnly = hints;
+    scaleOnly.raHours = scaleOnly.decDegrees = 0.0f;
+    missing += std::string(missing.empty() ? "" : " und ") +
+               (options.instrument   ? "Instrument '" + *options.instrument + "' in velorin.ini"
+                : options.fromHeader ? "Maßstab (" + pipeline::MissingHints(scaleOnly) + ")"
+                                     : "Maßstab (--instrument, --scale oder --from-header)");
+  }
+  if (!missing.empty()) return "Fehler: Datei ohne WCS, es fehlt " + missing + "; nicht geändert";
+  state.wcsChecked = true;
+  state.TypeRaHours(*ra);
+  state.TypeDecDegrees(*dec);
+  state.crpix1 = options.x.value_or(Centre(read.header.naxis1));
+  state.crpix2 = options.y.value_or(Centre(read.header.naxis2));
+  return {};
+}
+
+// Entries for a file with its own WCS replace what they name.
+void ReplaceWcs(const Options& options, FieldState& state, std::optional<config::Instrument>& ownRow) {
+  if (options.raHours) state.TypeRaHours(*options.raHours);
+  if (options.decDegrees) state.TypeDecDegrees(*options.decDegrees);
+  if (options.x) state.crpix1 = *options.x;
+  if (options.y) state.crpix2 = *options.y;
+  if (options.instrument) {
+    if (const auto row = FindRow(state.table, *options.instrument)) ownRow = state.table[*row];
+  } else if (options.scaleArcsec) {
+    ownRow = ScaleRow(*options.scaleArcsec, options.rotation.value_or(0.0f));
+  }
+}
+
+fits::HeaderPlan Plan(const Options& options, const pipeline::InputRead& read, const FieldState& state) {
+  const fits::HeaderReadResult& h = read.header;
+  fits::HeaderPlan plan;
+  plan.bitpix = h.bitpix;
+  plan.naxis1 = h.naxis1;
+  plan.naxis2 = h.naxis2;
+  plan.writeWcs = state.wcsChecked;
+  plan.flip = options.flip;
+  plan.fitOldHeader = !options.flip;
+  plan.headerCardCount = h.headerCardCount;
+  plan.hasWcs = h.hasWcs;
+  plan.crval1 = state.crval1;
+  plan.crval2 = state.crval2;
+  plan.crpix1 = state.crpix1;
+  plan.crpix2 = state.crpix2;
+  plan.cdelt1 = h.cdelt1;
+  plan.cdelt2 = h.cdelt2;
+  plan.crota1 = h.crota1;
+  plan.crota2 = h.crota2;
+  if (state.selected >= 0) plan.instrument = state.table[static_cast<std::size_t>(state.selected)];
+  plan.keepLines = read.keepLines;
+  return plan;
+}
+
+// Selecting "flip Nord/Süd" mirrors the reference pixel, or refuses with the
+// window's log line.
+bool ChooseFlip(FieldState& state, std::int16_t naxis2, pipeline::LogSink& log) {
+  const auto mirrored = fits::MirroredCrpix2(naxis2, state.crpix2);
+  if (!mirrored) {
+    log.WriteLine("Warnung: Spiegelung von CRPIX2 " + std::to_string(state.crpix2) + " an NAXIS2 " +
+                  std::to_string(naxis2) + " ergibt " + std::to_string(naxis2 + 1 - state.crpix2) +
+                  ", Wert nicht übernommen");
+    return false;
+  }
+  state.crpix2 = *mirrored;
+  return true;
+}
+
+FileResult Finish(FileResult& result, std::string status, const pipeline::LogBuffer& log) {
+  result.status = std::move(status);
+  result.log = log.Bytes();
+  return result;
+}
+
+}  // namespace
+
+std::string OutputName(const Options& options, const std::string& input) {
+  if (options.output.empty()) return input;
+  return (std::filesystem::path(options.output) / std::filesystem::path(input).filename()).string();
+}
+
+FileResult ApplyToFile(const Options& options, const std::string& path) {
+  FileResult result;
+  pipeline::LogBuffer log;
+  FieldState state(log);
+  pipeline::InputRead read =
+      pipeline::ReadInput({path, options.startDirectory, true, 0, options.iniFile}, state, log);
+  read.input.close();
+  result.bytes = read.asRead.size;
+  const fits::HeaderReadResult& h = read.header;
+  if (h.fatal || !fits::IsUsable(h.code)) return Finish(result, pipeline::ReadStatusText(read, true), log);
+
+  std::optional<config::Instrument> ownRow;
+  if (!h.hasWcs) {
+    if (std::string missing = EnterNewWcs(options, read, state, ownRow); !missing.empty())
+      return Finish(result, std::move(missing), log);
+  } else if (options.HasEntries()) {
+    if (!options.replaceWcs)
+      return Finish(
+          result,
+          "Fehler: Datei hat schon ein WCS, Angaben abgelehnt (--replace-wcs ersetzt es); nicht geändert",
+          log);
+    ReplaceWcs(options, state, ownRow);
+  }
+  if (options.flip && !ChooseFlip(state, h.naxis2, log))
+    return Finish(result, std::string(fits::StatusText(fits::SaveCode::MirrorOutOfRange)), log);
+
+  fits::HeaderPlan plan = Plan(options, read, state);
+  if (ownRow) {
+    plan.instrument = ownRow;
+    plan.hasWcs = false;  // scale and rotation come from the new row
+  }
+  if (const auto refused = pipeline::RefusedSave(true, plan, log))
+    return Finish(result, std::string(fits::StatusText(*refused)), log);
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
+  if (options.dryRun) {
+    TakeWrittenValues(header.bytes, result);
+    result.ok = true;
+    for (std::size_t at = 0; at + fits::kCardBytes <= header.bytes.size(); at += fits::kCardBytes) {
+      std::string card = header.bytes.substr(at, fits::kCardBytes);
+      card.erase(card.find_last_not_of(' ') + 1);
+      result.headerCards.push_back(card);
+      if (card == "END") break;
+    }
+    return Finish(result, "Probelauf: nichts geschrieben", log);
+  }
+  const fits::ImageLayout layout{
+      h.bitpix, h.naxis1, h.naxis2,
+      std::int64_t{h.headerCardCount} * static_cast<std::int64_t>(fits::kCardBytes)};
+  const fits::SaveResult saved = pipeline::WriteOutput(
+      {path, OutputName(options, path), layout, read.asRead, options.flip}, header, log);
+  result.ok = saved.ok();
+  result.detail = saved.error;
+  if (result.ok) TakeWrittenValues(header.bytes, result);
+  return Finish(result, std::string(fits::StatusText(pipeline::SaveStatus(saved, header.cut))), log);
+}
+
+}  // namespace cli

@@ -1,0 +1,109 @@
+#include "cli/option_values.h"
+
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include "cli/instrument_rows.h"
+#include "coords/typed_text.h"
+
+namespace cli {
+namespace {
+
+constexpr double kMostJobs = 256;
+
+// Names one a line; "-" reads standard input.
+bool ReadNameList(const std::string& source, std::vector<std::string>& names) {
+  std::ifstream file;
+  std::istream* input = &std::cin;
+  if (source != "-") {
+    file.open(source, std::ios::binary);
+    if (!file.is_open()) return false;
+    input = &file;
+  }
+  for (std::string line; std::getline(*input, line);)
+    if (!line.empty()) names.push_back(line);
+  return !input->bad();
+}
+
+std::string CheckNumbers(const OptionTexts& texts, Options& options) {
+  if (texts.ra && !(options.raHours = coords::RaHoursFromText(*texts.ra)))
+    return "--ra: keine Rektaszension, wie sie in die Felder getippt werden kann: " + *texts.ra;
+  if (texts.dec && !(options.decDegrees = coords::DecDegreesFromText(*texts.dec)))
+    return "--dec: keine Deklination, wie sie in die Felder getippt werden kann: " + *texts.dec;
+  if (texts.x && !(options.x = coords::PixelFromText(*texts.x)))
+    return "--x: kein Referenzpixel (ganze Zahl, höchstens 5 Zeichen, 16 Bit): " + *texts.x;
+  if (texts.y && !(options.y = coords::PixelFromText(*texts.y)))
+    return "--y: kein Referenzpixel (ganze Zahl, höchstens 5 Zeichen, 16 Bit): " + *texts.y;
+  if (texts.scale) {
+    const auto scale = coords::ParseWholeNumber(*texts.scale);
+    if (!scale || !std::isfinite(*scale) || *scale <= 0.0)
+      return "--scale: keine positive Zahl (Bogensekunden je Pixel): " + *texts.scale;
+    options.scaleArcsec = static_cast<float>(*scale);
+  }
+  if (texts.rotation) {
+    const auto rotation = coords::ParseWholeNumber(*texts.rotation);
+    if (!rotation || !std::isfinite(*rotation)) return "--rotation: keine Zahl (Grad): " + *texts.rotation;
+    options.rotation = static_cast<float>(*rotation);
+  }
+  options.jobs = std::max(1u, std::thread::hardware_concurrency());
+  if (texts.jobs) {
+    const auto jobs = coords::ParseWholeNumber(*texts.jobs);
+    if (!jobs || *jobs < 1 || *jobs > kMostJobs || std::floor(*jobs) != *jobs)
+      return "-j: keine ganze Zahl von 1 bis 256: " + *texts.jobs;
+    options.jobs = static_cast<unsigned>(*jobs);
+  }
+  return {};
+}
+
+std::string CheckCombinations(const Options& options) {
+  if (options.instrument && options.scaleArcsec) return "--instrument und --scale schließen einander aus";
+  if (options.raHours.has_value() != options.decDegrees.has_value() && !options.fromHeader)
+    return "--ra und --dec nur zusammen (oder mit --from-header)";
+  if (options.rotation && !options.scaleArcsec && !options.fromHeader)
+    return "--rotation nur mit --scale oder --from-header";
+  if (options.rotation && options.instrument)
+    return "--rotation nicht mit --instrument: die Zeile aus velorin.ini hat ihre eigene Drehung";
+  return {};
+}
+
+std::string CheckOutputFolder(const Options& options) {
+  if (options.output.empty()) return {};
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.output, error))
+    return "--output: kein vorhandener Ordner: " + options.output;
+  for (const std::string& file : options.files) {
+    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (folder.empty()) folder = ".";
+    if (std::filesystem::equivalent(folder, options.output, error))
+      return "--output ist der Ordner der Eingabe " + file + "; die Eingabe wird nie überschrieben";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string CheckOptionValues(const OptionTexts& texts, Options& options) {
+  if (std::string refused = CheckNumbers(texts, options); !refused.empty()) return refused;
+  if (std::string refused = CheckCombinations(options); !refused.empty()) return refused;
+  std::error_code error;
+  options.startDirectory = std::filesystem::current_path(error);
+  if (texts.ini) options.iniFile = *texts.ini;
+  if (texts.filesFrom && !ReadNameList(*texts.filesFrom, options.files))
+    return "--files-from: nicht lesbar: " + *texts.filesFrom;
+  if (options.files.empty()) return "keine Datei angegeben";
+  if (options.instrument) {
+    const IniRows rows = LoadInstrumentRows(options);
+    if (!rows.opened) return "velorin.ini nicht lesbar: " + rows.path;
+    if (!FindRow(rows.rows, *options.instrument)) {
+      std::string names;
+      for (const config::Instrument& row : rows.rows) names += (names.empty() ? "'" : ", '") + row.name + "'";
+      return "Instrument '" + *options.instrument + "' steht nicht in " + rows.path +
+             (names.empty() ? "; dort steht keines" : "; dort stehen: " + names);
+    }
+  }
+  return CheckOutputFolder(options);
+}
+
+}  // namespace cli

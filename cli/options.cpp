@@ -1,0 +1,157 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/option_values.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kVersion = "velorin-cli 1.0";
+
+constexpr const char* kExamples = R"(Beispiele:
+  velorin-cli show --json bild.fit
+  velorin-cli apply --ra "6 8 54" --dec "+24 19 47" --instrument "Refraktor 80/480 + ASI294MC" bild.fit
+  velorin-cli apply --from-header --instrument "Refraktor 80/480 + ASI294MC" -j 4 --log nacht.txt nacht/*.fit
+  find archiv -name '*.fit' | velorin-cli apply --from-header --flip --output gedreht --files-from -
+
+Exit-Status: 0 alles gespeichert, 1 mindestens eine Datei nicht (jede auf stderr genannt
+und unverändert), 2 falscher Aufruf (dann wird nichts gelesen oder geschrieben).)";
+
+void GermanLabels(CLI::App& app) {
+  const auto formatter = app.get_formatter();
+  for (const auto& [key, german] :
+       std::initializer_list<std::pair<const char*, const char*>>{{"Usage", "Aufruf"},
+                                                                  {"OPTIONS", "OPTIONEN"},
+                                                                  {"Options", "Optionen"},
+                                                                  {"Positionals", "Argumente"},
+                                                                  {"REQUIRED", "PFLICHT"},
+                                                                  {"SUBCOMMAND", "BEFEHL"},
+                                                                  {"SUBCOMMANDS", "BEFEHLE"},
+                                                                  {"Subcommands", "Befehle"},
+                                                                  {"Excludes", "schließt aus"},
+                                                                  {"Needs", "braucht"}})
+    formatter->label(key, german);
+}
+
+// CLI11's own messages are English; each kind gets a German lead, and the
+// detail (an option's name, a value) follows as CLI11 gives it.
+template <typename Kind>
+bool Is(const CLI::ParseError& error) {
+  return dynamic_cast<const Kind*>(&error) != nullptr;
+}
+
+std::string GermanError(const CLI::ParseError& error) {
+  const std::string detail = error.what();
+  const std::string lead = Is<CLI::ExtrasError>(error) ? "unbekannte Angabe"
+                           : detail.find("ubcommand") != std::string::npos
+                               ? "es fehlt der Befehl show oder apply"
+                           : Is<CLI::RequiredError>(error)    ? "es fehlt eine nötige Angabe"
+                           : Is<CLI::ArgumentMismatch>(error) ? "falsche Zahl von Werten"
+                           : Is<CLI::ConversionError>(error)  ? "Wert nicht lesbar"
+                           : Is<CLI::ValidationError>(error)  ? "Wert nicht erlaubt"
+                                                              : "falscher Aufruf";
+  return "velorin-cli: " + lead + " (" + detail + ")\nHilfe: velorin-cli --help\n";
+}
+
+struct Texts {
+  std::string ra, dec, x, y, scale, rotation, jobs, ini, filesFrom, instrument;
+};
+
+CLI::Option* Text(CLI::App& app, const char* name, std::string& target, const char* help, const char* type) {
+  return app.add_option(name, target, help)->type_name(type);
+}
+
+void ApplyOptions(CLI::App& apply, Options& options, Texts& texts, std::vector<CLI::Option*>& given) {
+  given = {
+      Text(apply, "--ra", texts.ra, "Rektaszension wie in tb_r (Stunden) oder \"6 8 54\", \"06:08:54\"",
+           "TEXT"),
+      Text(apply, "--dec", texts.dec, "Deklination wie in tb_d (Grad) oder \"+24 19 47\", \"-0:30:0\"",
+           "TEXT"),
+      Text(apply, "--x", texts.x, "Referenzpixel X wie in tb_x (Vorgabe: Bildmitte)", "N"),
+      Text(apply, "--y", texts.y, "Referenzpixel Y wie in tb_y (Vorgabe: Bildmitte)", "N"),
+      Text(apply, "--scale", texts.scale, "quadratische Pixel von ARCSEC Bogensekunden", "ARCSEC"),
+      Text(apply, "--rotation", texts.rotation, "Drehung in Grad zu --scale oder --from-header (Vorgabe 0)",
+           "DEG"),
+      Text(apply, "-j", texts.jobs, "so viele Dateien gleichzeitig (Vorgabe: Zahl der Kerne)", "N"),
+      Text(apply, "--ini", texts.ini, "diese velorin.ini statt ./velorin.ini", "PFAD"),
+      Text(apply, "--files-from", texts.filesFrom, "Dateinamen, einer je Zeile, aus DATEI (- für stdin)",
+           "DATEI"),
+      Text(apply, "--instrument", texts.instrument, "Instrumentenzeile aus velorin.ini mit diesem Namen",
+           "NAME"),
+  };
+  apply.add_flag("--from-header", options.fromHeader,
+                 "Position aus OBJCTRA/OBJCTDEC oder RA/DEC, Maßstab aus FOCALLEN und XPIXSZ/YPIXSZ");
+  apply.add_flag("--replace-wcs", options.replaceWcs,
+                 "Angaben ersetzen das WCS einer Datei, die schon eines hat");
+  apply.add_flag("--flip", options.flip, "ganze Datei neu schreiben, Nord/Süd gespiegelt (flip Nord/Süd)");
+  apply.add_option("--output", options.output, "Ergebnisse unter eigenem Namen in diesen Ordner")
+      ->type_name("ORDNER");
+  apply.add_option("--log", options.logFile, "was logfile.txt des Fensters für jede Datei hält, hierhin")
+      ->type_name("DATEI");
+  apply.add_flag("--dry-run", options.dryRun, "lesen und zusammenstellen, nichts schreiben");
+  apply.add_flag("--quiet", options.quiet, "keine Fortschrittsanzeige");
+  apply.add_flag("--json", options.json, "ein JSON-Objekt je Zeile");
+  apply.add_option("dateien", options.files, "FITS-Dateien")->type_name("DATEI");
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
+  CLI::App app("velorin-cli: schreibt ein TAN-WCS in FITS-Header, nach denselben Regeln wie das Fenster.",
+               "velorin-cli");
+  app.option_defaults()->group("Optionen");
+  app.set_help_flag("-h,--help", "diese Hilfe zeigen");
+  app.set_version_flag("--version", kVersion, "Version zeigen");
+  app.footer(kExamples);
+  GermanLabels(app);
+  app.require_subcommand(1);
+  Options options;
+  Texts texts;
+  CLI::App* show = app.add_subcommand("show", "zeigt für jede Datei, was \"fits lesen\" zeigt");
+  show->group("Befehle");
+  show->get_help_ptr()->group("Optionen");
+  show->add_flag("--json", options.json, "ein JSON-Objekt je Zeile");
+  show->add_option("dateien", options.files, "FITS-Dateien")->type_name("DATEI")->required();
+  CLI::App* apply =
+      app.add_subcommand("apply", "liest jede Datei und speichert sie wie \"fits speichern\" im Fenster");
+  apply->group("Befehle");
+  apply->get_help_ptr()->group("Optionen");
+  std::vector<CLI::Option*> given;
+  ApplyOptions(*apply, options, texts, given);
+  apply->footer(kExamples);
+
+  ParsedCommandLine parsed;
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == 0) {
+      std::ostringstream out, err;
+      app.exit(error, out, err);
+      parsed.text = out.str();
+      return parsed;
+    }
+    parsed.exitCode = 2;
+    parsed.text = GermanError(error);
+    return parsed;
+  }
+  options.command = show->parsed() ? Command::Show : Command::Apply;
+  OptionTexts checked;
+  std::optional<std::string>* targets[] = {&checked.ra,   &checked.dec,   &checked.x,
+                                           &checked.y,    &checked.scale, &checked.rotation,
+                                           &checked.jobs, &checked.ini,   &checked.filesFrom};
+  const std::string* values[] = {&texts.ra,       &texts.dec,  &texts.x,   &texts.y,        &texts.scale,
+                                 &texts.rotation, &texts.jobs, &texts.ini, &texts.filesFrom};
+  for (std::size_t i = 0; i < std::size(targets); ++i)
+    if (given[i]->count() > 0) *targets[i] = *values[i];
+  if (given[9]->count() > 0) options.instrument = texts.instrument;
+  if (const std::string refused = CheckOptionValues(checked, options); !refused.empty()) {
+    parsed.exitCode = 2;
+    parsed.text = "velorin-cli: " + refused + "\n";
+    return parsed;
+  }
+  parsed.options = std::move(options);
+  return parsed;
+}
+
+}  // namespace cli

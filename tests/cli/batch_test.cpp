@@ -1,0 +1,148 @@
+// Many files at once: the header hints of capture software, threads that
+// change nothing but speed, a bad file among good ones, JSON of any name.
+#include <map>
+
+#include "cli/json_text.h"
+#include "cli_files.h"
+
+namespace cli_test {
+namespace {
+
+const std::vector<std::string> kCaptureCards = {
+    "OBJCTRA = '06 08 54.00'",        "OBJCTDEC= '+24 19 47.0'",        "EQUINOX =               2000.0",
+    "FOCALLEN=                  530", "XPIXSZ  =                 3.76", "YPIXSZ  =                 3.76"};
+
+std::string Fitsverify(const fs::path& file) {
+  const Ran ran = RunIn(file.parent_path(), "fitsverify '" + file.string() + "'");
+  return ran.out.find("Verification found 0 warning(s) and 0 error(s).") != std::string::npos ? "" : ran.out;
+}
+
+TEST_F(CliFolder, FromHeaderTakesWhatCaptureSoftwareWrote) {
+  fs::create_directories(dir / "out");
+  Spit(dir / "nofocal.fit", MakeFits(101, 80, {kCaptureCards[0], kCaptureCards[1], kCaptureCards[4]}));
+  const std::string nofocal = Slurp(dir / "nofocal.fit");
+  for (const char* mode : {"", "--flip --output out"}) {
+    Spit(dir / "a.fit", MakeFits(101, 80, kCaptureCards));
+    const Ran ran = RunIn(dir, Cli() + " apply --json --from-header " + mode + " a.fit nofocal.fit");
+    EXPECT_EQ(ran.status, 1) << ran.out;
+    EXPECT_NE(ran.out.find(R"("CRPIX1":50,)"), std::string::npos) << ran.out;  // 50.5 rounds to even
+    EXPECT_NE(ran.out.find("nicht gespeichert: nofocal.fit: Fehler: Datei ohne WCS, es fehlt Maßstab "
+                           "(FOCALLEN); nicht geändert"),
+              std::string::npos)
+        << ran.out;
+    EXPECT_TRUE(Slurp(dir / "nofocal.fit") == nofocal);
+    const fs::path saved = *mode ? dir / "out" / "a.fit" : dir / "a.fit";
+    EXPECT_EQ(Fitsverify(saved), "");
+    const Ran sky =
+        RunIn(dir, std::string(VELORIN_PYTHON) + " " + VELORIN_SKY_OF + " '" + saved.string() + "'");
+    double ra = 0, dec = 0, scale = 0;
+    std::istringstream(sky.out) >> ra >> dec >> scale;
+    EXPECT_NEAR(ra, 92.225, 1e-4) << sky.out;
+    EXPECT_NEAR(dec, 24.329722, 1e-4) << sky.out;
+    EXPECT_NEAR(scale, 1.4633, 1e-4) << sky.out;
+  }
+}
+
+TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
+  const std::vector<std::string> names = {"g0.fit", "naxis3.fit", "g1.fit", "notsimple.fit",
+                                          "g2.fit", "short.fit",  "g3.fit", "readonly.fit",
+                                          "g4.fit", "g5.fit"};
+  std::map<std::string, std::string> originals;
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"naxis3.fit", MakeFits(10, 10, {}).replace(80 * 2 + 29, 1, "3")},
+      {"notsimple.fit", MakeFits(10, 10, {}).replace(29, 1, "F")},
+      {"short.fit", MakeFits(64, 64, {}).substr(0, 2880 + 100)},
+      {"readonly.fit", MakeFits(20, 20, kCaptureCards)}};
+  std::string arguments;
+  for (const std::string& name : names) arguments += " " + name;
+  std::map<std::string, std::string> inPlaceBytes;
+  for (const char* jobs : {"1", "4"}) {
+    const auto fresh = [&] {
+      for (int i = 0; i < 6; ++i)
+        Spit(dir / ("g" + std::to_string(i) + ".fit"), MakeFits(30 + i, 20, kCaptureCards));
+      for (const auto& [name, bytes] : bad) Spit(dir / name, bytes);
+      fs::permissions(dir / "readonly.fit", fs::perms::owner_read);
+    };
+    fresh();
+    for (const std::string& name : names) originals[name] = Slurp(dir / name);
+    fs::create_directories(dir / jobs);
+    // The in-place header rewrite, then the flip of the same files into a folder.
+    const Ran inPlace =
+        RunIn(dir, Cli() + " apply --quiet --from-header -j " + jobs + arguments + " ./g0.fit");
+    for (int i = 0; i < 6; ++i) {
+      const std::string name = "g" + std::to_string(i) + ".fit";
+      if (*jobs == '1') inPlaceBytes[name] = Slurp(dir / name);
+      EXPECT_TRUE(Slurp(dir / name) == inPlaceBytes[name]) << name;
+    }
+    fresh();
+    const Ran flipped =
+        RunIn(dir, Cli() + " apply --from-header --flip --output " + jobs + " -j " + jobs + arguments);
+    EXPECT_EQ(inPlace.status, 1);
+    EXPECT_EQ(flipped.status, 1);
+    std::string expected;
+    for (const std::string& name : names) {
+      if (name.starts_with("g")) {
+        expected += name + ": FERTIG\n";
+        EXPECT_EQ(Fitsverify(dir / jobs / name), "");
+      } else {
+        EXPECT_NE(inPlace.out.find("nicht gespeichert: " + name), std::string::npos) << inPlace.out;
+        EXPECT_TRUE(Slurp(dir / name) == originals[name]) << name;
+        EXPECT_TRUE(name == "readonly.fit" || !fs::exists(dir / jobs / name)) << name;
+      }
+    }
+    EXPECT_NE(inPlace.out.find("./g0.fit: dieselbe Datei wie g0.fit, nur einmal bearbeitet"),
+              std::string::npos);
+    // Output lines keep the order of the arguments.
+    std::string good;
+    std::istringstream lines(inPlace.out);
+    for (std::string line; std::getline(lines, line);)
+      if (line.starts_with("g")) good += line + "\n";
+    EXPECT_EQ(good, expected);
+    fs::permissions(dir / "readonly.fit", fs::perms::owner_all);
+  }
+  for (int i = 0; i < 6; ++i) {
+    const std::string name = "g" + std::to_string(i) + ".fit";
+    EXPECT_TRUE(Slurp(dir / "1" / name) == Slurp(dir / "4" / name)) << name;
+  }
+}
+
+// Choosing the flip mirrors Y at NAXIS2 + 1: a mirror beyond 16 bits is that
+// file's error. A full disk is too.
+TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
+  const std::string tall = MakeFits(1, 32767, kCaptureCards);
+  Spit(dir / "tall.fit", tall);
+  const Ran ran = RunIn(dir, Cli() + " apply --from-header --y -1 --flip --output . tall.fit 2>&1; " + Cli() +
+                                 " apply --from-header --y=-1 --flip tall.fit");
+  EXPECT_NE(ran.out.find("--output ist der Ordner der Eingabe"), std::string::npos) << ran.out;
+  EXPECT_NE(ran.out.find("tall.fit: Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit"),
+            std::string::npos)
+      << ran.out;
+  EXPECT_EQ(ran.status, 1);
+  EXPECT_TRUE(Slurp(dir / "tall.fit") == tall);
+  // A write beyond the file size limit fails as a full disk does: nothing half written.
+  fs::create_directories(dir / "out");
+  const Ran full = RunIn(dir, "ulimit -f 20; " + Cli() + " apply --from-header --flip --output out tall.fit");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_NE(full.out.find("tall.fit: FATAL: Speichern fehlgeschlagen"), std::string::npos) << full.out;
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
+  EXPECT_TRUE(Slurp(dir / "tall.fit") == tall);
+}
+
+TEST(JsonText, AnyBytesMakeValidJson) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a\"b\\c", R"("a\"b\\c")"},
+      {"tab\there", R"("tab\u0009here")"},
+      {"M\xc3\xa4rz.fit", "\"M\xc3\xa4rz.fit\""},                       // valid UTF-8 stays
+      {"M\xe4rz.fit", R"("M\u00e4rz.fit")"},                            // Latin-1 byte
+      {"\xc0\xaf\xed\xa0\x80", R"("\u00c0\u00af\u00ed\u00a0\u0080")"},  // overlong, surrogate
+      {"\xf0\x9f\x94\xad", "\"\xf0\x9f\x94\xad\""},
+      {"\xe2\x82", R"("\u00e2\u0082")"},  // cut short
+  };
+  for (const auto& [bytes, json] : cases) EXPECT_EQ(cli::JsonString(bytes), json);
+  EXPECT_EQ(cli::JsonNumber(std::string(" .5")), "0.5");
+  EXPECT_EQ(cli::JsonNumber(std::string("-.25")), "-0.25");
+  EXPECT_EQ(cli::JsonNumber(std::nullopt), "null");
+}
+
+}  // namespace
+}  // namespace cli_test

@@ -1,0 +1,47 @@
+// Every usage error: exit 2, a German line naming the problem, and nothing
+// read or written.
+#include "cli_files.h"
+
+namespace cli_test {
+namespace {
+
+TEST_F(CliFolder, UsageErrorsExitTwoAndTouchNothing) {
+  const std::string image = MakeFits(20, 20, {"OBJCTRA = '06 08 54.00'"});
+  Spit(dir / "a.fit", image);
+  const auto before = fs::last_write_time(dir / "a.fit");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"apply --bogus a.fit", "unbekannte Angabe"},
+      {"apply", "keine Datei angegeben"},
+      {"", "es fehlt der Befehl"},
+      {"apply --ra abc --dec 1 a.fit", "--ra: keine Rektaszension"},
+      {"apply --ra '6 8 54 1' --dec 1 a.fit", "--ra: keine Rektaszension"},
+      {"apply --ra 6 --dec '1,5' a.fit", "--dec: keine Deklination"},
+      {"apply --x 40000 a.fit", "--x: kein Referenzpixel"},
+      {"apply --y 123456 a.fit", "--y: kein Referenzpixel"},
+      {"apply --scale -1 a.fit", "--scale: keine positive Zahl"},
+      {"apply --scale 1 --rotation x a.fit", "--rotation: keine Zahl"},
+      {"apply -j 0 a.fit", "-j: keine ganze Zahl"},
+      {"apply --ra 6 a.fit", "--ra und --dec nur zusammen"},
+      {"apply --rotation 5 a.fit", "--rotation nur mit"},
+      {"apply --scale 1 --instrument 'Refraktor 80' a.fit", "schließen einander aus"},
+      {"apply --instrument Unbekannt a.fit", "dort stehen: 'Refraktor 80', 'C14 Hyperstar'"},
+      {"apply --ini fehlt.ini --instrument 'Refraktor 80' a.fit", "velorin.ini nicht lesbar: fehlt.ini"},
+      {"apply --output fehlt a.fit", "--output: kein vorhandener Ordner"},
+      {"apply --output . a.fit", "--output ist der Ordner der Eingabe a.fit"},
+      {"apply --files-from fehlt.txt", "--files-from: nicht lesbar"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    const Ran ran = RunIn(dir, Cli() + " " + arguments + " --log log.txt");
+    EXPECT_EQ(ran.status, 2) << arguments << "\n" << ran.out;
+    EXPECT_NE(ran.out.find(message), std::string::npos) << arguments << "\n" << ran.out;
+    EXPECT_FALSE(fs::exists(dir / "log.txt")) << arguments;
+    EXPECT_TRUE(Slurp(dir / "a.fit") == image) << arguments;
+    EXPECT_EQ(fs::last_write_time(dir / "a.fit"), before) << arguments;
+  }
+  // The same values, well formed, run.
+  const Ran ran = RunIn(dir, Cli() + " apply --ra '6 8 54' --dec -0:30:0 --instrument 'Refraktor 80' a.fit");
+  EXPECT_EQ(ran.status, 0) << ran.out;
+}
+
+}  // namespace
+}  // namespace cli_test
