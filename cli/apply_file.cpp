@@ -5,6 +5,7 @@
 #include "coords/number_text.h"
 #include "fits/fits_sizes.h"
 #include "fits/pixel_copy.h"
+#include "fits/platform_file.h"
 #include "pipeline/header_hints.h"
 #include "pipeline/write_output.h"
 
@@ -128,7 +129,8 @@ FileResult Finish(FileResult& result, std::string status, const pipeline::LogBuf
 
 std::string OutputName(const Options& options, const std::string& input) {
   if (options.output.empty()) return input;
-  return (std::filesystem::path(options.output) / std::filesystem::path(input).filename()).string();
+  using fits::platform::NativePath;
+  return fits::platform::Utf8Name(NativePath(options.output) / NativePath(input).filename());
 }
 
 FileResult ApplyToFile(const Options& options, const std::string& path) {

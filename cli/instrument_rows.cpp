@@ -1,6 +1,7 @@
 #include "cli/instrument_rows.h"
 
 #include "coords/number_text.h"
+#include "fits/platform_file.h"
 #include "pipeline/configuration.h"
 #include "pipeline/read_input.h"
 
@@ -12,7 +13,7 @@ IniRows LoadInstrumentRows(const Options& options) {
   const config::IniContents contents =
       options.iniFile.empty() ? pipeline::LoadConfiguration(options.startDirectory, true, room, ignored)
                               : config::LoadIniFile(options.iniFile, true, room);
-  IniRows rows{contents.opened, options.iniFile.string(), contents.instruments};
+  IniRows rows{contents.opened, fits::platform::Utf8Name(options.iniFile), contents.instruments};
   if (rows.path.empty()) rows.path = config::kIniFileName;
   return rows;
 }

@@ -7,6 +7,7 @@
 
 #include "cli/instrument_rows.h"
 #include "coords/typed_text.h"
+#include "fits/platform_file.h"
 
 namespace cli {
 namespace {
@@ -71,12 +72,13 @@ std::string CheckCombinations(const Options& options) {
 std::string CheckOutputFolder(const Options& options) {
   if (options.output.empty()) return {};
   std::error_code error;
-  if (!std::filesystem::is_directory(options.output, error))
+  using fits::platform::NativePath;
+  if (!std::filesystem::is_directory(NativePath(options.output), error))
     return "--output: kein vorhandener Ordner: " + options.output;
   for (const std::string& file : options.files) {
-    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    std::filesystem::path folder = NativePath(file).parent_path();
     if (folder.empty()) folder = ".";
-    if (std::filesystem::equivalent(folder, options.output, error))
+    if (std::filesystem::equivalent(folder, NativePath(options.output), error))
       return "--output ist der Ordner der Eingabe " + file + "; die Eingabe wird nie überschrieben";
   }
   return {};
@@ -89,7 +91,7 @@ std::string CheckOptionValues(const OptionTexts& texts, Options& options) {
   if (std::string refused = CheckCombinations(options); !refused.empty()) return refused;
   std::error_code error;
   options.startDirectory = std::filesystem::current_path(error);
-  if (texts.ini) options.iniFile = *texts.ini;
+  if (texts.ini) options.iniFile = fits::platform::NativePath(*texts.ini);
   if (texts.filesFrom && !ReadNameList(*texts.filesFrom, options.files))
     return "--files-from: nicht lesbar: " + *texts.filesFrom;
   if (options.files.empty()) return "keine Datei angegeben";

@@ -9,6 +9,7 @@
 #include "cli/json_text.h"
 #include "cli/progress.h"
 #include "cli/show_file.h"
+#include "fits/platform_file.h"
 
 namespace cli {
 namespace {
@@ -27,8 +28,8 @@ std::vector<Skipped> FilesNotRun(const Options& options) {
   for (std::size_t i = 0; i < options.files.size(); ++i) {
     skipped[i].sameFile = earlier[i];
     if (earlier[i] || options.output.empty()) continue;
-    const std::string output =
-        std::filesystem::path(OutputName(options, options.files[i])).lexically_normal();
+    const std::string output = fits::platform::Utf8Name(
+        fits::platform::NativePath(OutputName(options, options.files[i])).lexically_normal());
     const auto [at, inserted] = outputs.emplace(output, i);
     if (!inserted) skipped[i].sameOutput = at->second;
   }

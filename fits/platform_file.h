@@ -50,6 +50,11 @@ bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& er
 inline std::filesystem::path NativePath(std::string_view utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
+// And back, with "/" between the parts on every system.
+inline std::string Utf8Name(const std::filesystem::path& path) {
+  const std::u8string name = path.generic_u8string();
+  return std::string(name.begin(), name.end());
+}
 
 // Whether an existing file is not to be written: the user has no write
 // access, or the file has no write permission at all (which even root
