@@ -3,6 +3,8 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <string_view>
 
 #include "coords/number_text.h"
@@ -11,6 +13,19 @@ namespace fuzz_check {
 
 inline void Check(bool condition) {
   if (!condition) __builtin_trap();
+}
+
+// The text as strtod should read it: blanks dropped, "D" taken as "E", cut
+// before the first character no number has (so neither hexadecimal nor
+// "inf"/"nan"); whole tells whether nothing was cut.
+inline std::string NumberChars(std::string_view text, bool& whole) {
+  std::string number;
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == '\n') continue;
+    if (c == '\0' || !std::strchr("0123456789+-.eEdD", c)) return whole = false, number;
+    number.push_back(c == 'D' || c == 'd' ? 'e' : c);
+  }
+  return whole = true, number;
 }
 
 // A sign column (" " or "-"), digits with at most one point and at most 7

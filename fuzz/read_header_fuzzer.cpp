@@ -21,8 +21,9 @@ struct CheckingWindow : fits::ReaderWindow {
     if (box == fits::CoordinateBox::tb_x || box == fits::CoordinateBox::tb_y) Check(pixel && *pixel == value);
   }
   void CheckWcs() override {}
-  bool AddInstrument(const std::string& name, float cdelt1, float cdelt2, float rotation) override {
-    Check(!name.empty() && std::isfinite(cdelt1) && std::isfinite(cdelt2) && std::isfinite(rotation));
+  bool AddInstrument(const config::Instrument& row) override {
+    Check(!row.name.empty() && std::isfinite(row.cdelt1) && std::isfinite(row.cdelt2) &&
+          std::isfinite(row.rotation));
     ++instrumentsAdded;
     return !tableFull;
   }

@@ -15,12 +15,12 @@ static std::string Text(const QLineEdit* field) {
 class Form1Test : public app_test::WindowTest {};
 
 TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
-  EXPECT_EQ(form->Image1->pixmap().size(), QSize(115, 144));  // the picture is found and scaled
-  EXPECT_EQ(State(), "v+ v- v- v- v- v- | h+ | v+ ");  // chk_wcs' design state is checked: its handler ran
-  EXPECT_EQ(Status(), "warte auf lesen von fitsfile");
-  EXPECT_EQ(form->Cb_instrume->currentText(), "Instrumentenauswahl");
-  EXPECT_EQ(form->SelectedInstrumentRow(), -1);
-  EXPECT_TRUE(form->shared.InstrumentsPending);
+  // The picture found and scaled; chk_wcs' design state is checked: its handler ran.
+  EXPECT_EQ(form->Image1->pixmap().size(), QSize(115, 144));
+  EXPECT_EQ(State() + Status() + "|" + form->Cb_instrume->currentText().toStdString() +
+                std::to_string(form->SelectedInstrumentRow()) +
+                (form->shared.InstrumentsPending ? " pending" : ""),
+            "v+ v- v- v- v- v- | h+ | v+ warte auf lesen von fitsfile|Instrumentenauswahl-1 pending");
   form->Cb_instrume->addItem("A");  // a text typed by the user selects no row and never becomes an entry
   form->Cb_instrume->setCurrentIndex(0);
   EXPECT_EQ(form->SelectedInstrumentRow(), 0);
@@ -48,9 +48,9 @@ TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
 }
 
 TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
-  Type(form->tb_r, "5.1");
-  EXPECT_EQ(Text(form->tb_r_HH) + Text(form->tb_r_MM) + Text(form->tb_r_SS), " 5 5 59.9");
-  EXPECT_EQ(Text(form->tb_r), "5.1");  // the typed text is never rewritten
+  Type(form->tb_r, "5.1");  // the typed text is never rewritten
+  EXPECT_EQ(Text(form->tb_r_HH) + Text(form->tb_r_MM) + Text(form->tb_r_SS) + "|" + Text(form->tb_r),
+            " 5 5 59.9|5.1");
   EXPECT_EQ(form->shared.Crval1, 76.5f);
   Type(form->tb_r_HH, "12");
   Type(form->tb_r_MM, "30");
@@ -66,11 +66,10 @@ TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
   EXPECT_EQ(form->shared.Crval2, 0.0f);
   EXPECT_FALSE(form->RaDezim || form->RaHMS || form->DeDezim || form->DeGMS);
   // The reference pixel rounds half to even; a keystroke that would not fit 16 bits is refused.
-  for (const auto& [typed, shown, crpix1] :
-       {std::tuple{"100.5", "100.5", 100}, {"101.5", "101.5", 102}, {"99999", "9999", 9999}}) {
+  for (const auto& [typed, shown] :
+       {std::pair{"100.5", "100.5 100"}, {"101.5", "101.5 102"}, {"99999", "9999 9999"}}) {
     Type(form->tb_x, typed);
-    EXPECT_EQ(Text(form->tb_x), shown);
-    EXPECT_EQ(form->shared.Crpix1, crpix1);
+    EXPECT_EQ(Text(form->tb_x) + " " + std::to_string(form->shared.Crpix1), shown);
   }
   form->tb_x->setText(" 20000");  // text set by the program is kept whole, longer than the typing limit
   EXPECT_EQ(Text(form->tb_x) + std::to_string(form->shared.Crpix1), " 2000020000");
@@ -119,13 +118,13 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   form->shared.Naxis2 = 1000;
   form->tb_y->setText(" 300");
   form->ob_flipNS->setChecked(true);
-  EXPECT_EQ(Text(form->tb_y) + "|" + std::to_string(form->shared.Crpix2), " 701|701");  // row j becomes row NAXIS2 + 1 - j
+  EXPECT_EQ(Text(form->tb_y) + "|" + std::to_string(form->shared.Crpix2),
+            " 701|701");    // row j becomes row NAXIS2 + 1 - j
   form->ob_flipNS_Click();  // selected again, by code and by a click: no second mirror
   QTest::mouseClick(form->ob_flipNS, Qt::LeftButton);
   EXPECT_EQ(form->shared.Crpix2, 701);
   form->ob_NurHeader->setChecked(true);
-  EXPECT_EQ(Text(form->tb_y), " 300");
-  EXPECT_FALSE(form->shared.FlipNorthSouth);
+  EXPECT_EQ(Text(form->tb_y) + (form->shared.FlipNorthSouth ? " flip" : ""), " 300");
   form->tb_y->setText(" 1150");
   form->ob_flipNS->setChecked(true);
   EXPECT_EQ(Text(form->tb_y), "-149");  // beyond the image: negative, no blank
@@ -133,9 +132,9 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   form->shared.Naxis2 = 32767;  // a mirror that does not fit is refused
   form->tb_y->setText("-100");
   form->ob_flipNS->setChecked(true);
-  EXPECT_EQ(Text(form->tb_y) + "|" + std::to_string(form->shared.Crpix2), "-100|-100");
+  EXPECT_EQ(Text(form->tb_y) + "|" + std::to_string(form->shared.Crpix2) + "|" + Status(),
+            "-100|-100|Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit, nicht gespiegelt");
   EXPECT_TRUE(!form->shared.FlipNorthSouth && form->ob_NurHeader->isChecked());
-  EXPECT_EQ(Status(), "Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit, nicht gespiegelt");
   form->tb_y->setText(" 100");  // flipped, then a y typed that cannot be mirrored back: the flip stays
   form->ob_flipNS->setChecked(true);
   form->tb_y->setText("-32000");
@@ -148,10 +147,8 @@ TEST_F(Form1Test, PauseEndsOnTheTickOrWhenFatalErrorIsSet) {
   QElapsedTimer clock;
   clock.start();
   form->OneTickPause(50);
-  EXPECT_FALSE(form->TimerActive || form->Timer1->isActive());
-  EXPECT_GE(clock.restart(), 40);
+  EXPECT_TRUE(!form->TimerActive && !form->Timer1->isActive() && clock.restart() >= 40);
   QTimer::singleShot(20, [this] { form->shared.FatalError = true; });
   form->OneTickPause(10000);
-  EXPECT_LT(clock.elapsed(), 5000);
-  EXPECT_TRUE(form->TimerActive);  // left early: the tick has not come
+  EXPECT_TRUE(clock.elapsed() < 5000 && form->TimerActive);  // left early: the tick has not come
 }

@@ -46,15 +46,14 @@ static const std::string kWcs =
 TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {
   Write("m35.fit", kPlain);
   Read("m35.fit");
-  EXPECT_EQ(Status(), "Fitsfileheader gelesen");
-  EXPECT_EQ(State(), "v+ v+ v+ v+ v+x v+ | h+ | v+ ");
-  EXPECT_EQ(form->windowTitle().toStdString(),
-            "VELORIN: ..." + Path("m35.fit").substr(Path("m35.fit").size() - 30));
-  ASSERT_EQ(form->shared.KeepLineCount, 2);
-  EXPECT_EQ(form->shared.KeepLines[0], "OBSERVER= 'Velorin'");  // added lines come first
-  EXPECT_EQ(form->shared.KeepLines[1], Card("OBJECT  = 'M 35'"));
-  EXPECT_EQ(form->Cb_instrume->count(), 2);
-  EXPECT_EQ(form->inputFile.tellg(), 2880);  // open at the first data byte
+  // Added lines come first; the input stays open at the first data byte.
+  EXPECT_EQ(Status() + "|" + State() + form->windowTitle().toStdString() + "|" +
+                std::to_string(form->shared.KeepLineCount) + form->shared.KeepLines[0] + "|" +
+                form->shared.KeepLines[1] + std::to_string(form->Cb_instrume->count()) + " " +
+                std::to_string(form->inputFile.tellg()),
+            "Fitsfileheader gelesen|v+ v+ v+ v+ v+x v+ | h+ | v+ VELORIN: ..." +
+                Path("m35.fit").substr(Path("m35.fit").size() - 30) + "|2OBSERVER= 'Velorin'|" +
+                Card("OBJECT  = 'M 35'") + "2 2880");
   EXPECT_EQ(Log(),
             "**** FITS-fileheader von Input-Datei " + Path("m35.fit") +
                 " ****\r\nSIMPLE  =                    T / conforms to FITS standard\r\n"
@@ -66,22 +65,20 @@ TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {
   const std::string log = Log(), state = State();
   const QString title = form->windowTitle();
   ReadFile("");
-  EXPECT_EQ(State() + Log(), state + log);
-  EXPECT_EQ(form->windowTitle(), title);
+  EXPECT_EQ(State() + Log() + form->windowTitle().toStdString(), state + log + title.toStdString());
   EXPECT_TRUE(form->shared.FlipNorthSouth && form->inputFile.is_open());
 }
 
 TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
   Write("orion.fit", kWcs);
   Read("orion.fit");
-  EXPECT_EQ(State(), "v+ v+ v+x v+ v+x v+ | v- | h+ ");
-  EXPECT_EQ(Fields(), " 5.57554|-5.39111|-5| 2| 2");  // 1.5 to the even neighbour
+  EXPECT_EQ(State() + Fields(), "v+ v+ v+x v+ v+x v+ | v- | h+  5.57554|-5.39111|-5| 2| 2");  // 1.5 to even
   // The values come from the field texts, not from the cards.
   EXPECT_EQ(form->shared.Crval1, static_cast<float>(15.0 * static_cast<double>(5.57554f)));
   EXPECT_EQ(form->shared.Crval2, -5.39111f);
   ASSERT_EQ(form->Cb_instrume->count(), 3);
-  EXPECT_EQ(form->Cb_instrume->itemText(2), "C14");
-  EXPECT_EQ(form->SelectedInstrumentRow(), 2);
+  EXPECT_EQ(form->Cb_instrume->itemText(2).toStdString() + std::to_string(form->SelectedInstrumentRow()),
+            "C142");
   EXPECT_EQ(form->shared.InstrumentTable[2].cdelt1, -0.0002f);
   // A second file: a second row, named from its numbers; no value of the first survives.
   std::string second = kWcs;
@@ -90,10 +87,10 @@ TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
   form->shared.Crota2 = 12.5f;
   Read("second.fit");
   ASSERT_EQ(form->Cb_instrume->count(), 4);
-  EXPECT_EQ(form->Cb_instrume->itemText(3), "-.0002/ .0002");
-  EXPECT_EQ(form->SelectedInstrumentRow(), 3);
+  EXPECT_EQ(
+      form->Cb_instrume->itemText(3).toStdString() + std::to_string(form->SelectedInstrumentRow()) + Fields(),
+      "-.0002/ .00023 5.57554|-5.39111|-5| 2| 2");
   EXPECT_EQ(form->shared.Crota2, 0.0f);
-  EXPECT_EQ(Fields(), " 5.57554|-5.39111|-5| 2| 2");
 }
 
 TEST_F(ReadWorkflow, FailedReadAfterAGoodOneClosesSaving) {
@@ -107,15 +104,14 @@ TEST_F(ReadWorkflow, FailedReadAfterAGoodOneClosesSaving) {
     Read("m35.fit");
     ASSERT_TRUE(form->cmd_start->isEnabled());
     Read(name);
-    EXPECT_EQ(Status(), status);
-    EXPECT_FALSE(form->cmd_start->isEnabled()) << name;
+    EXPECT_EQ(Status() + (form->cmd_start->isEnabled() ? " open" : ""), status) << name;
   }
   EXPECT_NE(Log().find("Error: Datei kann nicht geöffnet werden"), std::string::npos);
   std::filesystem::remove(Path("logfile.txt"));
   std::filesystem::create_directory(Path("logfile.txt"));  // cannot be created as a file
   Read("m35.fit");
-  EXPECT_EQ(Status(), "Fitsfileheader gelesen - Warnung: kein logfile.txt");
-  EXPECT_TRUE(form->cmd_start->isEnabled());
+  EXPECT_EQ(Status() + (form->cmd_start->isEnabled() ? " open" : ""),
+            "Fitsfileheader gelesen - Warnung: kein logfile.txt open");
 }
 
 TEST_F(ReadWorkflow, IniFirstLoadBuildsTheListLaterLoadsOnlyTheLines) {
@@ -131,31 +127,27 @@ TEST_F(ReadWorkflow, IniFirstLoadBuildsTheListLaterLoadsOnlyTheLines) {
       "[instruments]\n'Sch\xC3\xBCler 1' 1 1 0\n'M\xFCller 2' 0.000139 0.000139 1.5\n[addheaderlines]\n"
       "FILTER  = 'R'\n[removeheaderlines]\nHISTORY\n[end]\n");
   EXPECT_FALSE(form->shared.InstrumentsPending);
-  EXPECT_EQ(form->shared.InstrumentTable[1].name, "M\xFCller 2");
-  EXPECT_EQ(form->Cb_instrume->itemText(0), QString::fromUtf8("Schüler 1"));
-  EXPECT_EQ(form->Cb_instrume->itemText(1), QString::fromUtf8("Müller 2"));
-  EXPECT_EQ(form->SelectedInstrumentRow(), 0);
+  EXPECT_EQ(form->shared.InstrumentTable[1].name + "|" + form->shared.RemoveKeys[0] + "|" +
+                (form->Cb_instrume->itemText(0) + "|" + form->Cb_instrume->itemText(1)).toStdString() +
+                std::to_string(form->SelectedInstrumentRow()),
+            "M\xFCller 2|HISTORY|Schüler 1|Müller 20");
   EXPECT_EQ(form->shared.InstrumentTable[1].rotation, 1.5f);
-  EXPECT_EQ(form->shared.RemoveKeys[0], "HISTORY");
   LoadIni("[instruments]\n'Other' 1 1 0\n[addheaderlines]\nA\nB\n[end]\n");
-  EXPECT_EQ(form->Cb_instrume->count(), 2);
-  EXPECT_EQ(form->shared.KeepLines[1], "B");
-  EXPECT_EQ(form->shared.KeepLineCount, 2);
-  EXPECT_EQ(form->shared.RemoveKeyCount, 0);
+  EXPECT_EQ(std::to_string(form->Cb_instrume->count()) + form->shared.KeepLines[1] +
+                std::to_string(form->shared.KeepLineCount) + std::to_string(form->shared.RemoveKeyCount),
+            "2B20");
   LoadIni("[bogus]\n");
   EXPECT_TRUE(Logged("Unbekanntes Schl\xC3\xBCsselwort im ini-file[bogus]"));  // UTF-8, CR LF
 }
 
 TEST_F(ReadWorkflow, IniTableNeverOverflowsItsThirtyOneRows) {
   LoadIni("[addheaderlines]\nX\n[end]\n");  // no instrument leaves the list unselected
-  EXPECT_EQ(form->SelectedInstrumentRow(), -1);
-  EXPECT_FALSE(form->shared.InstrumentsPending);
+  EXPECT_TRUE(form->SelectedInstrumentRow() == -1 && !form->shared.InstrumentsPending);
   form->shared.InstrumentsPending = true;
   form->shared.InstrumentCount = 5;  // rows already taken over the run
   std::string text = "[instruments]\n";
   for (int i = 0; i < 40; ++i) text += "'I" + std::to_string(i) + "' 1 1 0\n";
   LoadIni(text + "[end]\n");
-  EXPECT_EQ(form->shared.InstrumentCount, 31);
-  EXPECT_EQ(form->shared.InstrumentTable[30].name, "I25");
+  EXPECT_EQ(std::to_string(form->shared.InstrumentCount) + form->shared.InstrumentTable[30].name, "31I25");
   EXPECT_TRUE(Logged("Warnung: zu viele Instrumente im ini-file, Rest ignoriert"));
 }

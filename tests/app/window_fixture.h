@@ -20,18 +20,8 @@ using fits_test::Slurp;
 
 namespace app_test {
 
-// Output of a shell command; empty when it exits 0 and prints exactly ok.
-inline std::string Problems(const std::string& command, const std::string& ok) {
-  std::string output;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  char buffer[4096];
-  while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  return pipe != nullptr && ::pclose(pipe) == 0 && output.find(ok) != std::string::npos ? "" : output + ".";
-}
-
-inline std::string FitsverifyProblems(const std::string& path) {
-  return Problems("fitsverify '" + path + "'", "Verification found 0 warning(s) and 0 error(s).");
-}
+using fits_test::FitsverifyProblems;
+using fits_test::Problems;
 
 // check_wcs.py with its expectations as JSON (without single quotes).
 inline std::string AstropyProblems(const std::string& json) {
@@ -57,9 +47,7 @@ class WindowTest : public testing::Test {
 
   void SetUp() override {
     std::filesystem::current_path(dir.path);
-    Write("velorin.ini",
-          "[instruments]\n'Refraktor 80' -0.000417 0.000417 0\n'C14 Hyperstar' -0.000355 0.000355 12.5\n"
-          "[addheaderlines]\nOBSERVER= 'Velorin'\n[removeheaderlines]\nSWCREATE\n[end]\n");
+    Write("velorin.ini", fits_test::kIni);
     form = std::make_unique<Form1>();
   }
   void TearDown() override {

@@ -1,5 +1,6 @@
 // Many files at once: the header hints of capture software, threads that
 // change nothing but speed, a bad file among good ones, JSON of any name.
+#include <cmath>
 #include <map>
 
 #include "cli/json_text.h"
@@ -12,34 +13,28 @@ const std::vector<std::string> kCaptureCards = {
     "OBJCTRA = '06 08 54.00'",        "OBJCTDEC= '+24 19 47.0'",        "EQUINOX =               2000.0",
     "FOCALLEN=                  530", "XPIXSZ  =                 3.76", "YPIXSZ  =                 3.76"};
 
-std::string Fitsverify(const fs::path& file) {
-  const Ran ran = RunIn(file.parent_path(), "fitsverify '" + file.string() + "'");
-  return ran.out.find("Verification found 0 warning(s) and 0 error(s).") != std::string::npos ? "" : ran.out;
-}
-
 TEST_F(CliFolder, FromHeaderTakesWhatCaptureSoftwareWrote) {
   fs::create_directories(dir / "out");
-  Spit(dir / "nofocal.fit", MakeFits(101, 80, {kCaptureCards[0], kCaptureCards[1], kCaptureCards[4]}));
+  WriteBytes(dir / "nofocal.fit", MakeFits(101, 80, {kCaptureCards[0], kCaptureCards[1], kCaptureCards[4]}));
   const std::string nofocal = Slurp(dir / "nofocal.fit");
   for (const char* mode : {"", "--flip --output out"}) {
-    Spit(dir / "a.fit", MakeFits(101, 80, kCaptureCards));
+    WriteBytes(dir / "a.fit", MakeFits(101, 80, kCaptureCards));
     const Ran ran = RunIn(dir, Cli() + " apply --json --from-header " + mode + " a.fit nofocal.fit");
     EXPECT_EQ(ran.status, 1) << ran.out;
-    EXPECT_NE(ran.out.find(R"("CRPIX1":50,)"), std::string::npos) << ran.out;  // 50.5 rounds to even
-    EXPECT_NE(ran.out.find("nicht gespeichert: nofocal.fit: Fehler: Datei ohne WCS, es fehlt Maßstab "
-                           "(FOCALLEN); nicht geändert"),
-              std::string::npos)
-        << ran.out;
+    for (const char* part : {R"("CRPIX1":50,)",  // 50.5 rounds to even
+                             "nicht gespeichert: nofocal.fit: Fehler: Datei ohne WCS, es fehlt Maßstab "
+                             "(FOCALLEN); nicht geändert"})
+      EXPECT_NE(ran.out.find(part), std::string::npos) << ran.out;
     EXPECT_TRUE(Slurp(dir / "nofocal.fit") == nofocal);
     const fs::path saved = *mode ? dir / "out" / "a.fit" : dir / "a.fit";
-    EXPECT_EQ(Fitsverify(saved), "");
+    EXPECT_EQ(fits_test::FitsverifyProblems(saved), "");
     const Ran sky =
         RunIn(dir, std::string(VELORIN_PYTHON) + " " + VELORIN_SKY_OF + " '" + saved.string() + "'");
     double ra = 0, dec = 0, scale = 0;
     std::istringstream(sky.out) >> ra >> dec >> scale;
-    EXPECT_NEAR(ra, 92.225, 1e-4) << sky.out;
-    EXPECT_NEAR(dec, 24.329722, 1e-4) << sky.out;
-    EXPECT_NEAR(scale, 1.4633, 1e-4) << sky.out;
+    EXPECT_TRUE(std::fabs(ra - 92.225) < 1e-4 && std::fabs(dec - 24.329722) < 1e-4 &&
+                std::fabs(scale - 1.4633) < 1e-4)
+        << sky.out;
   }
 }
 
@@ -59,8 +54,8 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
   for (const char* jobs : {"1", "4"}) {
     const auto fresh = [&] {
       for (int i = 0; i < 6; ++i)
-        Spit(dir / ("g" + std::to_string(i) + ".fit"), MakeFits(30 + i, 20, kCaptureCards));
-      for (const auto& [name, bytes] : bad) Spit(dir / name, bytes);
+        WriteBytes(dir / ("g" + std::to_string(i) + ".fit"), MakeFits(30 + i, 20, kCaptureCards));
+      for (const auto& [name, bytes] : bad) WriteBytes(dir / name, bytes);
       fs::permissions(dir / "readonly.fit", fs::perms::owner_read);
     };
     fresh();
@@ -83,7 +78,7 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
     for (const std::string& name : names) {
       if (name.starts_with("g")) {
         expected += name + ": FERTIG\n";
-        EXPECT_EQ(Fitsverify(dir / jobs / name), "");
+        EXPECT_EQ(fits_test::FitsverifyProblems(dir / jobs / name), "");
       } else {
         EXPECT_NE(inPlace.out.find("nicht gespeichert: " + name), std::string::npos) << inPlace.out;
         EXPECT_TRUE(Slurp(dir / name) == originals[name]) << name;
@@ -110,7 +105,7 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
 // file's error. A full disk is too.
 TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
   const std::string tall = MakeFits(1, 32767, kCaptureCards);
-  Spit(dir / "tall.fit", tall);
+  WriteBytes(dir / "tall.fit", tall);
   const Ran ran = RunIn(dir, Cli() + " apply --from-header --y -1 --flip --output . tall.fit 2>&1; " + Cli() +
                                  " apply --from-header --y=-1 --flip tall.fit");
   EXPECT_NE(ran.out.find("--output ist der Ordner der Eingabe"), std::string::npos) << ran.out;
@@ -129,7 +124,7 @@ TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
 }
 
 TEST(JsonText, AnyBytesMakeValidJson) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
+  const std::pair<std::string, std::string> cases[] = {
       {"a\"b\\c", R"("a\"b\\c")"},
       {"tab\there", R"("tab\u0009here")"},
       {"M\xc3\xa4rz.fit", "\"M\xc3\xa4rz.fit\""},                       // valid UTF-8 stays
@@ -139,9 +134,9 @@ TEST(JsonText, AnyBytesMakeValidJson) {
       {"\xe2\x82", R"("\u00e2\u0082")"},  // cut short
   };
   for (const auto& [bytes, json] : cases) EXPECT_EQ(cli::JsonString(bytes), json);
-  EXPECT_EQ(cli::JsonNumber(std::string(" .5")), "0.5");
-  EXPECT_EQ(cli::JsonNumber(std::string("-.25")), "-0.25");
-  EXPECT_EQ(cli::JsonNumber(std::nullopt), "null");
+  EXPECT_EQ(cli::JsonNumber(std::string(" .5")) + cli::JsonNumber(std::string("-.25")) +
+                cli::JsonNumber(std::nullopt),
+            "0.5-0.25null");
 }
 
 }  // namespace

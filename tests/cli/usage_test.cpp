@@ -7,7 +7,7 @@ namespace {
 
 TEST_F(CliFolder, UsageErrorsExitTwoAndTouchNothing) {
   const std::string image = MakeFits(20, 20, {"OBJCTRA = '06 08 54.00'"});
-  Spit(dir / "a.fit", image);
+  WriteBytes(dir / "a.fit", image);
   const auto before = fs::last_write_time(dir / "a.fit");
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"apply --bogus a.fit", "unbekannte Angabe"},

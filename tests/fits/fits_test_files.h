@@ -1,12 +1,16 @@
-// Cards, headers and files for the tests, each test in a directory of its own.
+// Cards, headers, files and commands for the tests, each test in a directory
+// of its own; shared by the library, window and command-line tests.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "fits/fits_sizes.h"
 
@@ -26,6 +30,20 @@ inline std::string Header(std::string_view cards) {
   return header.append(fits::FillBytes(std::int64_t(header.size())), ' ');
 }
 
+// A 16-bit image with these cards after NAXIS2, values right-aligned in
+// column 30; the data count up so that a flip shows.
+inline std::string MakeFits(int naxis1, int naxis2, const std::vector<std::string>& cards = {}) {
+  char axes[160];
+  std::snprintf(axes, sizeof axes,
+                "SIMPLE  = %20s|BITPIX  = %20d|NAXIS   = %20d|NAXIS1  = %20d|NAXIS2  = %20d|", "T", 16, 2,
+                naxis1, naxis2);
+  std::string list = axes;
+  for (const std::string& card : cards) list += card + "|";
+  std::string image = Header(list + "END");
+  for (int i = 0; i < naxis1 * naxis2; ++i) image += {char((i >> 8) & 0x7F), char(i & 0xFF)};
+  return image.append(fits::FillBytes(2 * naxis1 * naxis2), '\0');
+}
+
 inline std::string Slurp(const std::filesystem::path& path) {
   std::ostringstream text;
   text << std::ifstream(path, std::ios::binary).rdbuf();
@@ -34,6 +52,37 @@ inline std::string Slurp(const std::filesystem::path& path) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The two instruments and the header lines that the window and command-line tests start from.
+inline const char* const kIni =
+    "[instruments]\n'Refraktor 80' -0.000417 0.000417 0\n'C14 Hyperstar' -0.000355 0.000355 12.5\n"
+    "[addheaderlines]\nOBSERVER= 'Velorin'\n[removeheaderlines]\nSWCREATE\n[end]\n";
+
+struct Ran {
+  int status = -1;
+  std::string out;  // standard output, then standard error
+};
+
+// Runs a shell command line in folder; standard error follows standard output.
+inline Ran RunIn(const std::filesystem::path& folder, const std::string& command) {
+  Ran ran;
+  FILE* pipe = ::popen(("cd '" + folder.string() + "' && " + command + " 2>&1").c_str(), "r");
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) ran.out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return ran;
+}
+
+// Output of a shell command; empty when it exits 0 and prints ok.
+inline std::string Problems(const std::string& command, const std::string& ok) {
+  const Ran ran = RunIn(".", command);
+  return ran.status == 0 && ran.out.find(ok) != std::string::npos ? "" : ran.out + ".";
+}
+
+inline std::string FitsverifyProblems(const std::string& path) {
+  return Problems("fitsverify '" + path + "'", "Verification found 0 warning(s) and 0 error(s).");
 }
 
 struct TempDir {

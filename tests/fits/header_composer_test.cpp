@@ -106,19 +106,17 @@ TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
   plan.keepLines = lines;
   plan.fitOldHeader = true;
   fits::ComposedHeader header = fits::ComposeHeader(plan);
-  EXPECT_TRUE(header.cut);
-  EXPECT_EQ(header.cardCount, 36);
-  EXPECT_EQ(Cards(header, 34), "COMMENT line 15\nEND\n");
-  EXPECT_EQ(header.logLines.end()[-2], "Fatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
+  EXPECT_TRUE(header.cut && header.cardCount == 36);
+  EXPECT_EQ(Cards(header, 34) + header.logLines.end()[-2],
+            "COMMENT line 15\nEND\nFatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
   plan.keepLines = std::span(lines.data(), 16);  // exactly 16 fit: nothing left out, nothing reported
   header = fits::ComposeHeader(plan);
-  EXPECT_FALSE(header.cut);
-  EXPECT_EQ(Cards(header, 35) + header.logLines.back(), "END\nEND      ");
+  EXPECT_EQ(Cards(header, 35) + header.logLines.back() + (header.cut ? " cut" : ""), "END\nEND      ");
   lines[16] = "CD1_1   = 1";  // dropped anyway, so it needs no room
   plan.keepLines = std::span(lines.data(), 17);
   header = fits::ComposeHeader(plan);
-  EXPECT_FALSE(header.cut);
-  EXPECT_EQ(header.logLines.end()[-2], "Warnung: CD1_1 entfernt, die WCS steht in CDELT/CROTA");
+  EXPECT_EQ(header.logLines.end()[-2] + (header.cut ? " cut" : ""),
+            "Warnung: CD1_1 entfernt, die WCS steht in CDELT/CROTA");
   lines[15] = "CHECKSUM= 'hcHjjc9ghcEghc9g'";  // on the last card: its DATASUM comes, a line goes
   plan.keepLines = std::span(lines.data(), 16);
   header = fits::ComposeHeader(plan);
@@ -127,8 +125,8 @@ TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
   plan.fitOldHeader = false;  // the full rewrite has no limit: 37 cards give a second record
   plan.keepLines = std::span(lines.data(), 17);
   header = fits::ComposeHeader(plan);
-  EXPECT_EQ(header.bytes.substr(36 * 80), Card("END") + std::string(35 * 80, ' '));
-  EXPECT_EQ(header.logLines.back(), "Warnung: FITS-Header länger als 1 2880Byte-Record ");
+  EXPECT_EQ(header.bytes.substr(36 * 80) + header.logLines.back(),
+            Card("END") + std::string(35 * 80, ' ') + "Warnung: FITS-Header länger als 1 2880Byte-Record ");
   plan.fitOldHeader = true;  // a header-only rewrite keeps the old size, END opens the last record
   plan.headerCardCount = 108;
   plan.keepLines = {};
