@@ -15,8 +15,10 @@ namespace {
 // Rows are read in blocks of about this size, from the last block back.
 constexpr std::int64_t kBlockBytes = std::int64_t{4} << 20;
 
+// offset: where the rows start in the output.
 bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, const platform::File& output,
-                       OnesComplementSum* sum, std::string& error) {
+                       std::int64_t offset, detail::WriteBack writeBack, OnesComplementSum* sum,
+                       std::string& error) {
   const std::int64_t rowBytes = BytesPerElement(layout.bitpix) * layout.naxis1;
   const std::int64_t rows = layout.naxis2;
   const std::int64_t blockRows = std::clamp<std::int64_t>(kBlockBytes / rowBytes, 1, rows);
@@ -35,6 +37,11 @@ bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, c
     if (sum != nullptr)
       for (const std::string_view row : rowsOut) sum->Add(row);
     if (!WriteGathered(output, rowsOut, error)) return false;
+    // The disk takes this block while the next ones are read.
+    if (writeBack != detail::WriteBack::None)
+      platform::StartWriteBack(output, offset, count * rowBytes,
+                               writeBack == detail::WriteBack::StartAndWait);
+    offset += count * rowBytes;
     end = first;
   }
   // Zero fill adds nothing to the sum.
@@ -64,6 +71,14 @@ std::int64_t DataBytes(const ImageLayout& layout) {
 
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
                              const std::string& target, const HeaderForDataSum& sealHeader) {
+  return detail::WriteFlippedImageWith(input, layout, header, target, sealHeader, detail::WriteBack::Start);
+}
+
+namespace detail {
+
+SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& layout, std::string_view header,
+                                 const std::string& target, const HeaderForDataSum& sealHeader,
+                                 WriteBack writeBack) {
   SaveResult result;
   if (DataBytes(layout) <= 0 || layout.naxis1 <= 0 || layout.naxis2 <= 0) {
     result.error = "Bildgröße oder BITPIX ungültig, nichts geschrieben";
@@ -74,7 +89,8 @@ SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout
   OnesComplementSum sum;
   return ReplaceFile(target, input, [&](const platform::File& output, std::string& error) {
     if (!Write(output, header, error) ||
-        !WriteRowsReversed(source, layout, output, sealHeader ? &sum : nullptr, error) ||
+        !WriteRowsReversed(source, layout, output, static_cast<std::int64_t>(header.size()), writeBack,
+                           sealHeader ? &sum : nullptr, error) ||
         !CopyExtensions(source, layout, output, error))
       return false;
     if (!sealHeader) return true;
@@ -86,6 +102,8 @@ SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout
     return WriteAt(output, sealed, 0, error);
   });
 }
+
+}  // namespace detail
 
 bool PrimaryDataSum(const std::string& input, const ImageLayout& layout, std::uint32_t& sum,
                     std::string& error) {

@@ -41,6 +41,19 @@ using HeaderForDataSum = std::function<std::string(std::uint32_t dataSum)>;
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
                              const std::string& target, const HeaderForDataSum& sealHeader = nullptr);
 
+namespace detail {
+
+// How the flip hands its blocks to the disk: not at all until the final
+// flush, each block as soon as it is written, or that and also waiting for
+// the earlier blocks so that unwritten pages stay bounded. WriteFlippedImage
+// takes the fastest; the others are there to measure against.
+enum class WriteBack { None, Start, StartAndWait };
+SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& layout, std::string_view header,
+                                 const std::string& target, const HeaderForDataSum& sealHeader,
+                                 WriteBack writeBack);
+
+}  // namespace detail
+
 // The ones'-complement sum of the input's primary data and fill; fill missing
 // at the end of the file counts as the zeros it would be.
 bool PrimaryDataSum(const std::string& input, const ImageLayout& layout, std::uint32_t& sum,

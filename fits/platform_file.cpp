@@ -306,6 +306,17 @@ bool Sync(const File& file, std::string& error) {
   return true;
 }
 
+void StartWriteBack(const File& file, std::int64_t offset, std::int64_t size, bool waitForEarlier) {
+#ifdef __linux__
+  if (waitForEarlier && offset > 0)
+    ::sync_file_range(file.Descriptor(), 0, static_cast<off_t>(offset), SYNC_FILE_RANGE_WAIT_BEFORE);
+  ::sync_file_range(file.Descriptor(), static_cast<off_t>(offset), static_cast<off_t>(size),
+                    SYNC_FILE_RANGE_WRITE);
+#else
+  (void)file, (void)offset, (void)size, (void)waitForEarlier;
+#endif
+}
+
 bool CopyAttributes(const std::string& from, const File& to, bool keepOwner, std::string& error) {
   struct stat status {};
   if (::stat(from.c_str(), &status) != 0) return Failed(error, "Rechte von " + from + " nicht lesbar");
