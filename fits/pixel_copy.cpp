@@ -17,8 +17,7 @@ constexpr std::int64_t kBlockBytes = std::int64_t{4} << 20;
 
 // offset: where the rows start in the output.
 bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, const platform::File& output,
-                       std::int64_t offset, detail::WriteBack writeBack, OnesComplementSum* sum,
-                       std::string& error) {
+                       std::int64_t offset, bool startWriteBack, OnesComplementSum* sum, std::string& error) {
   const std::int64_t rowBytes = BytesPerElement(layout.bitpix) * layout.naxis1;
   const std::int64_t rows = layout.naxis2;
   const std::int64_t blockRows = std::clamp<std::int64_t>(kBlockBytes / rowBytes, 1, rows);
@@ -38,9 +37,7 @@ bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, c
       for (const std::string_view row : rowsOut) sum->Add(row);
     if (!WriteGathered(output, rowsOut, error)) return false;
     // The disk takes this block while the next ones are read.
-    if (writeBack != detail::WriteBack::None)
-      platform::StartWriteBack(output, offset, count * rowBytes,
-                               writeBack == detail::WriteBack::StartAndWait);
+    if (startWriteBack) platform::StartWriteBack(output, offset, count * rowBytes);
     offset += count * rowBytes;
     end = first;
   }
@@ -71,14 +68,14 @@ std::int64_t DataBytes(const ImageLayout& layout) {
 
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
                              const std::string& target, const HeaderForDataSum& sealHeader) {
-  return detail::WriteFlippedImageWith(input, layout, header, target, sealHeader, detail::WriteBack::Start);
+  return detail::WriteFlippedImageWith(input, layout, header, target, sealHeader, true);
 }
 
 namespace detail {
 
 SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& layout, std::string_view header,
                                  const std::string& target, const HeaderForDataSum& sealHeader,
-                                 WriteBack writeBack) {
+                                 bool startWriteBack) {
   SaveResult result;
   if (DataBytes(layout) <= 0 || layout.naxis1 <= 0 || layout.naxis2 <= 0) {
     result.error = "Bildgröße oder BITPIX ungültig, nichts geschrieben";
@@ -89,7 +86,7 @@ SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& la
   OnesComplementSum sum;
   return ReplaceFile(target, input, [&](const platform::File& output, std::string& error) {
     if (!Write(output, header, error) ||
-        !WriteRowsReversed(source, layout, output, static_cast<std::int64_t>(header.size()), writeBack,
+        !WriteRowsReversed(source, layout, output, static_cast<std::int64_t>(header.size()), startWriteBack,
                            sealHeader ? &sum : nullptr, error) ||
         !CopyExtensions(source, layout, output, error))
       return false;

@@ -43,14 +43,12 @@ SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout
 
 namespace detail {
 
-// How the flip hands its blocks to the disk: not at all until the final
-// flush, each block as soon as it is written, or that and also waiting for
-// the earlier blocks so that unwritten pages stay bounded. WriteFlippedImage
-// takes the fastest; the others are there to measure against.
-enum class WriteBack { None, Start, StartAndWait };
+// WriteFlippedImage, which starts write-back of each block as soon as it is
+// written; without startWriteBack the disk gets everything at the final
+// flush, to measure the difference against.
 SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& layout, std::string_view header,
                                  const std::string& target, const HeaderForDataSum& sealHeader,
-                                 WriteBack writeBack);
+                                 bool startWriteBack);
 
 }  // namespace detail
 

@@ -306,14 +306,12 @@ bool Sync(const File& file, std::string& error) {
   return true;
 }
 
-void StartWriteBack(const File& file, std::int64_t offset, std::int64_t size, bool waitForEarlier) {
+void StartWriteBack(const File& file, std::int64_t offset, std::int64_t size) {
 #ifdef __linux__
-  if (waitForEarlier && offset > 0)
-    ::sync_file_range(file.Descriptor(), 0, static_cast<off_t>(offset), SYNC_FILE_RANGE_WAIT_BEFORE);
   ::sync_file_range(file.Descriptor(), static_cast<off_t>(offset), static_cast<off_t>(size),
                     SYNC_FILE_RANGE_WRITE);
 #else
-  (void)file, (void)offset, (void)size, (void)waitForEarlier;
+  (void)file, (void)offset, (void)size;
 #endif
 }
 

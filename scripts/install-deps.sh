@@ -4,10 +4,11 @@
 set -euo pipefail
 packages=(cmake g++ make qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra)
 if [[ "${1:-run}" == test ]]; then
+  # libcfitsio-dev is the apply benchmark's yardstick.
   # dpkg-dev lets cpack name the libraries the package needs; desktop-file-utils checks its menu entry,
   # lintian the package as a whole.
   packages+=(libgtest-dev libbenchmark-dev fitsverify python3 python3-astropy clang libclang-rt-14-dev
-    dpkg-dev desktop-file-utils lintian)
+    dpkg-dev desktop-file-utils lintian libcfitsio-dev pkg-config)
 fi
 missing=()
 for p in "${packages[@]}"; do
