@@ -32,12 +32,17 @@ TEST(RewriteHeaderInPlace, NewHeaderOverOldDataUntouched) {
 
 TEST(CopyWithNewHeader, CopyGetsHeaderInputStaysAsItWas) {
   TempDir dir;
-  WriteBytes(dir / "in.fit", OldFile());
-  WriteBytes(dir / "out.fit", std::string(100000, 'Z'));  // an older, longer file of that name
   const std::string header(2 * 2880, 'N');
-  ASSERT_TRUE(fits::CopyWithNewHeader(dir / "in.fit", header, 2 * 2880, dir / "out.fit").ok());
-  EXPECT_EQ(Slurp(dir / "out.fit"), header + OldFile().substr(2 * 2880));
-  EXPECT_EQ(Slurp(dir / "in.fit"), OldFile());
+  // Data of several copy pieces, the last one short, each byte telling its place.
+  std::string large = OldFile();
+  for (std::int64_t i = 0; i < (9 << 20) + 123; ++i) large.push_back(static_cast<char>(i * 131 + i / 251));
+  for (const std::string& input : {OldFile(), large}) {
+    WriteBytes(dir / "in.fit", input);
+    WriteBytes(dir / "out.fit", std::string(100000, 'Z'));  // an older, longer file of that name
+    ASSERT_TRUE(fits::CopyWithNewHeader(dir / "in.fit", header, 2 * 2880, dir / "out.fit").ok());
+    EXPECT_EQ(Slurp(dir / "out.fit"), header + input.substr(2 * 2880));
+    EXPECT_EQ(Slurp(dir / "in.fit"), input);
+  }
   EXPECT_FALSE(fits::CopyWithNewHeader(dir / "in.fit", header, 2 * 2880, dir / "no/dir.fit").ok());
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
