@@ -12,8 +12,10 @@
 namespace fits {
 namespace {
 
-// Rows are read in blocks of about this size, from the last block back.
-constexpr std::int64_t kBlockBytes = std::int64_t{4} << 20;
+// Rows are read in blocks of about this size, from the last block back: small
+// enough to stay in the processor's cache from the read to the write, and to
+// reach the disk soon after it is written.
+constexpr std::int64_t kBlockBytes = std::int64_t{1} << 20;
 
 // offset: where the rows start in the output.
 bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, const platform::File& output,

@@ -55,7 +55,7 @@ TEST(WriteFlippedImage, RowsReversedBytesKeptForEveryBitpix) {
     const ImageLayout layout{row.bitpix, row.naxis1, row.naxis2, row.headerRecords * 2880};
     const std::string input = Input(layout);
     WriteBytes(dir / "in.fit", input);
-    // Starting write-back block by block (the last image takes three blocks) changes no byte.
+    // Starting write-back block by block (the last image takes several blocks) changes no byte.
     for (const bool writeBack : {true, false}) {
       const fits::SaveResult result = fits::detail::WriteFlippedImageWith(
           dir / "in.fit", layout, header, dir / "out.fit", nullptr, writeBack);
