@@ -1,10 +1,15 @@
 #include "fits/header_rewrite.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "fits/file_replace.h"
 #include "fits/platform_file.h"
 
 namespace fits {
 namespace {
+
+constexpr std::int64_t kCopyPieceBytes = std::int64_t{4} << 20;
 
 bool SizeKeepsDataOffset(std::string_view header, std::int64_t oldHeaderBytes, SaveResult& result) {
   if (static_cast<std::int64_t>(header.size()) == oldHeaderBytes) return true;
@@ -37,8 +42,14 @@ SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, 
   // The input is closed before the replace: Windows refuses to replace a
   // file that is still open, and target may be the input.
   return ReplaceFile(target, input, [&](const platform::File& output, std::string& error) {
-    return Write(output, header, error) &&
-           CopyRange(source, oldHeaderBytes, size - oldHeaderBytes, output, error) && source.Close(error);
+    if (!Write(output, header, error)) return false;
+    // In pieces, so the disk takes each one while the next is copied.
+    for (std::int64_t offset = oldHeaderBytes; offset < size; offset += kCopyPieceBytes) {
+      const std::int64_t piece = std::min(kCopyPieceBytes, size - offset);
+      if (!CopyRange(source, offset, piece, output, error)) return false;
+      platform::StartWriteBack(output, offset, piece);
+    }
+    return source.Close(error);
   });
 }
 

@@ -12,11 +12,14 @@
 namespace fits {
 namespace {
 
-// Rows are read in blocks of about this size, from the last block back.
-constexpr std::int64_t kBlockBytes = std::int64_t{4} << 20;
+// Rows are read in blocks of about this size, from the last block back: small
+// enough to stay in the processor's cache from the read to the write, and to
+// reach the disk soon after it is written.
+constexpr std::int64_t kBlockBytes = std::int64_t{1} << 20;
 
+// offset: where the rows start in the output.
 bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, const platform::File& output,
-                       OnesComplementSum* sum, std::string& error) {
+                       std::int64_t offset, bool startWriteBack, OnesComplementSum* sum, std::string& error) {
   const std::int64_t rowBytes = BytesPerElement(layout.bitpix) * layout.naxis1;
   const std::int64_t rows = layout.naxis2;
   const std::int64_t blockRows = std::clamp<std::int64_t>(kBlockBytes / rowBytes, 1, rows);
@@ -35,6 +38,9 @@ bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, c
     if (sum != nullptr)
       for (const std::string_view row : rowsOut) sum->Add(row);
     if (!WriteGathered(output, rowsOut, error)) return false;
+    // The disk takes this block while the next ones are read.
+    if (startWriteBack) platform::StartWriteBack(output, offset, count * rowBytes);
+    offset += count * rowBytes;
     end = first;
   }
   // Zero fill adds nothing to the sum.
@@ -64,6 +70,14 @@ std::int64_t DataBytes(const ImageLayout& layout) {
 
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
                              const std::string& target, const HeaderForDataSum& sealHeader) {
+  return detail::WriteFlippedImageWith(input, layout, header, target, sealHeader, true);
+}
+
+namespace detail {
+
+SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& layout, std::string_view header,
+                                 const std::string& target, const HeaderForDataSum& sealHeader,
+                                 bool startWriteBack) {
   SaveResult result;
   if (DataBytes(layout) <= 0 || layout.naxis1 <= 0 || layout.naxis2 <= 0) {
     result.error = "Bildgröße oder BITPIX ungültig, nichts geschrieben";
@@ -76,7 +90,8 @@ SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout
     // The input is closed before the replace: Windows refuses to replace a
     // file that is still open, and target may be the input.
     if (!Write(output, header, error) ||
-        !WriteRowsReversed(source, layout, output, sealHeader ? &sum : nullptr, error) ||
+        !WriteRowsReversed(source, layout, output, static_cast<std::int64_t>(header.size()), startWriteBack,
+                           sealHeader ? &sum : nullptr, error) ||
         !CopyExtensions(source, layout, output, error) || !source.Close(error))
       return false;
     if (!sealHeader) return true;
@@ -88,6 +103,8 @@ SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout
     return WriteAt(output, sealed, 0, error);
   });
 }
+
+}  // namespace detail
 
 bool PrimaryDataSum(const std::string& input, const ImageLayout& layout, std::uint32_t& sum,
                     std::string& error) {

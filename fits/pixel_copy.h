@@ -41,6 +41,17 @@ using HeaderForDataSum = std::function<std::string(std::uint32_t dataSum)>;
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
                              const std::string& target, const HeaderForDataSum& sealHeader = nullptr);
 
+namespace detail {
+
+// WriteFlippedImage, which starts write-back of each block as soon as it is
+// written; without startWriteBack the disk gets everything at the final
+// flush, to measure the difference against.
+SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& layout, std::string_view header,
+                                 const std::string& target, const HeaderForDataSum& sealHeader,
+                                 bool startWriteBack);
+
+}  // namespace detail
+
 // The ones'-complement sum of the input's primary data and fill; fill missing
 // at the end of the file counts as the zeros it would be.
 bool PrimaryDataSum(const std::string& input, const ImageLayout& layout, std::uint32_t& sum,

@@ -306,6 +306,15 @@ bool Sync(const File& file, std::string& error) {
   return true;
 }
 
+void StartWriteBack(const File& file, std::int64_t offset, std::int64_t size) {
+#ifdef __linux__
+  ::sync_file_range(file.Descriptor(), static_cast<off_t>(offset), static_cast<off_t>(size),
+                    SYNC_FILE_RANGE_WRITE);
+#else
+  (void)file, (void)offset, (void)size;
+#endif
+}
+
 bool CopyAttributes(const std::string& from, const File& to, bool keepOwner, std::string& error) {
   struct stat status {};
   if (::stat(from.c_str(), &status) != 0) return Failed(error, "Rechte von " + from + " nicht lesbar");

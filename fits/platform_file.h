@@ -95,6 +95,11 @@ bool WriteGathered(const File& file, std::span<const std::string_view> pieces, s
 // Appends size bytes of from, starting at offset, inside the kernel where it can.
 bool CopyRange(const File& from, std::int64_t offset, std::int64_t size, const File& to, std::string& error);
 bool Sync(const File& file, std::string& error);
+// Starts writing a just-written range to disk without waiting, so the disk
+// works while later data are still being produced and the final Sync has
+// little left. Only a hint: where the system has no such call it does
+// nothing, and errors surface at Sync.
+void StartWriteBack(const File& file, std::int64_t offset, std::int64_t size);
 // The permissions of an existing file, and with keepOwner its owner and group
 // where the process may set them, to give its replacement.
 bool CopyAttributes(const std::string& from, const File& to, bool keepOwner, std::string& error);

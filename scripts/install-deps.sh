@@ -4,10 +4,11 @@
 set -euo pipefail
 packages=(cmake g++ make qt6-base-dev libgl-dev libcli11-dev fonts-dejavu-core fonts-dejavu-extra)
 if [[ "${1:-run}" == test ]]; then
+  # libcfitsio-dev is the apply benchmark's yardstick.
   # dpkg-dev lets cpack name the libraries the package needs; desktop-file-utils checks its menu entry,
   # lintian the package as a whole. locales: the number texts are tested under a German locale too.
   packages+=(libgtest-dev libbenchmark-dev fitsverify python3 python3-astropy clang libclang-rt-14-dev
-    dpkg-dev desktop-file-utils lintian locales
+    dpkg-dev desktop-file-utils lintian locales libcfitsio-dev pkg-config
     # The Windows build: MinGW-w64, GoogleTest's sources to build for it, Wine to run it.
     g++-mingw-w64-x86-64-posix googletest wine wine64)
 fi
