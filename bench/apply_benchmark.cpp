@@ -39,9 +39,10 @@
 
 #include "bench/durable_files.h"
 #include "bench/ratio_reporter.h"
+#include "cli/apply_file.h"
+#include "cli/apply_file.h"
 #include "coords/sky_position.h"
 #include "fits/fits_sizes.h"
-#include "fits/header_composer.h"
 #include "fits/pixel_copy.h"
 #include "pipeline/read_input.h"
 #include "pipeline/write_output.h"
@@ -143,49 +144,19 @@ fs::path IniFolder() {
   return dir;
 }
 
-// The command line has no fields: what the reader puts there is not needed
-// for a file without a WCS, whose entries are given.
-class NoWindow : public pipeline::InputWindow {
- public:
-  void SetFieldText(fits::CoordinateBox, const std::string&) override {}
-  void CheckWcs() override {}
-  bool AddInstrument(const config::Instrument&) override { return true; }
-  void EnableWcsGroup() override {}
-  void DisableWcsGroup() override {}
-  void WriteLog(std::string_view) override {}
-  void TakeInstruments(const std::vector<config::Instrument>&) override {}
-};
-
-// One file through the road of `velorin-cli apply`; false when not saved.
+// One file through `velorin-cli apply`'s own per-file road, with the entries
+// typed and the instrument row of the folder's velorin.ini; false when not
+// saved.
 bool Apply(const std::string& input, const std::string& output, const fs::path& iniFolder, bool flip) {
-  NoWindow window;
-  pipeline::LogBuffer log;
-  pipeline::InputRead read = pipeline::ReadInput({input, iniFolder, true, 0, {}}, window, log);
-  if (!fits::IsUsable(read.header.code)) return false;
-  read.input.close();
-  const fits::HeaderReadResult& h = read.header;
-  fits::HeaderPlan plan;
-  plan.bitpix = h.bitpix;
-  plan.naxis1 = h.naxis1;
-  plan.naxis2 = h.naxis2;
-  plan.writeWcs = true;
-  plan.flip = flip;
-  plan.fitOldHeader = !flip;
-  plan.headerCardCount = h.headerCardCount;
-  plan.crval1 = coords::Crval1FromRaHours(kRaHours);
-  plan.crval2 = kDecDegrees;
-  plan.crpix1 = static_cast<std::int16_t>(h.naxis1 / 2);
-  plan.crpix2 = static_cast<std::int16_t>(h.naxis2 / 2);
-  if (flip) plan.crpix2 = fits::MirroredCrpix2(h.naxis2, plan.crpix2).value_or(0);
-  plan.instrument = kInstrument;
-  plan.keepLines = read.keepLines;
-  fits::ComposedHeader header = fits::ComposeHeader(plan);
-  const fits::ImageLayout layout{
-      h.bitpix, h.naxis1, h.naxis2,
-      std::int64_t{h.headerCardCount} * static_cast<std::int64_t>(fits::kCardBytes)};
-  const fits::SaveResult result =
-      pipeline::WriteOutput({input, output, layout, read.asRead, flip}, header, log);
-  return pipeline::SaveStatus(result, header.cut) == fits::SaveCode::Saved;
+  cli::Options options;
+  options.raHours = kRaHours;
+  options.decDegrees = kDecDegrees;
+  options.instrument = kInstrument.name;
+  options.iniFile = iniFolder / "velorin.ini";
+  options.startDirectory = iniFolder;
+  options.flip = flip;
+  if (output != input) options.output = fs::path(output).parent_path().string();
+  return cli::ApplyToFile(options, input).ok;
 }
 
 // The cfitsio loop's work for one file: the same cards, updated in place.
