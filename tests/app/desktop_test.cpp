@@ -26,9 +26,8 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
   Write("-odd.fit", kImage);
   fs::create_directory(dir / "sub");
   ReadFile(Path("m35.fit"));
-  const std::string dialogLog = Log(), dialogStatus = Status();
-  const QString dialogTitle = form->windowTitle();
-  ASSERT_EQ(dialogStatus, "Fitsfileheader gelesen");
+  ASSERT_EQ(Status(), "Fitsfileheader gelesen");
+  const std::string dialog = Log() + Status() + form->windowTitle().toStdString() + "+";
 
   const std::pair<QStringList, std::string> cases[] = {
       // the file read; empty: none
@@ -46,7 +45,7 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
     if (read == "m35.fit") {
       EXPECT_EQ(
           Log() + Status() + form->windowTitle().toStdString() + (form->cmd_start->isEnabled() ? "+" : ""),
-          dialogLog + dialogStatus + dialogTitle.toStdString() + "+");
+          dialog);
     }
   }
   EXPECT_TRUE(Status() == "warte auf lesen von fitsfile" && !fs::exists(dir / "logfile.txt"));
