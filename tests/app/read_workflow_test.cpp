@@ -13,19 +13,18 @@ class ReadWorkflow : public app_test::WindowTest {
   bool Logged(const std::string& line) { return Log().find(line + "\r\n") != std::string::npos; }
 };
 
-static const std::string kPlain = Header(
-                                      "SIMPLE  =                    T / conforms to FITS standard|BITPIX  =  "
-                                      "                 16 / array data type|"
-                                      "NAXIS   =                    2|NAXIS1  =                    3|NAXIS2  "
-                                      "=                    2|OBJECT  = 'M 35'|"
-                                      "SWCREATE= 'Capture'||END") +
-                                  std::string(2880, '\0');
+static const std::string kPlain =
+    Header(
+        "SIMPLE  =                    T / conforms to FITS standard|"
+        "BITPIX  =                   16 / array data type|NAXIS   =                    2|"
+        "NAXIS1  =                    3|NAXIS2  =                    2|OBJECT  = 'M 35'|"
+        "SWCREATE= 'Capture'||END") +
+    std::string(2880, '\0');
 static const std::string kWcs =
     Header(
-        "SIMPLE  = T|BITPIX  = -32|NAXIS   = 2|NAXIS1  = 3|NAXIS2  = 2|CTYPE1  = 'RA---TAN'|CTYPE2  = "
-        "'DEC--TAN'|"
-        "CRVAL1  = 83.6331|CRVAL2  = -5.39111|CRPIX1  = 2.0|CRPIX2  = 1.5|CDELT1  = -0.0002|CDELT2  = 0.0002|"
-        "TELESCOP= 'C14'               / Celestron|END") +
+        "SIMPLE  = T|BITPIX  = -32|NAXIS   = 2|NAXIS1  = 3|NAXIS2  = 2|CTYPE1  = 'RA---TAN'|"
+        "CTYPE2  = 'DEC--TAN'|CRVAL1  = 83.6331|CRVAL2  = -5.39111|CRPIX1  = 2.0|CRPIX2  = 1.5|"
+        "CDELT1  = -0.0002|CDELT2  = 0.0002|TELESCOP= 'C14'               / Celestron|END") +
     std::string(2880, '\0');
 
 TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {

@@ -110,9 +110,7 @@ TEST_F(SaveWorkflow, MatrixWcsIsCarriedAsScaleAndRotation) {
 }
 
 TEST_F(SaveWorkflow, WriteFailureAtAnyPointKeepsTheInputAndTheWindowUsable) {
-  std::string image = Header("SIMPLE  = T|BITPIX  = 16|NAXIS   = 2|NAXIS1  = 200|NAXIS2  = 150|END");
-  for (int i = 0; i < 60000; ++i) image.push_back(static_cast<char>(i % 251));  // 200 x 150 BITPIX 16
-  image.resize(2880 * 22, '\0');
+  const std::string image = fits_test::MakeFits(200, 150);  // 22 records
   fits::platform::IgnoreFileSizeSignal();
   rlimit normal{};
   ::getrlimit(RLIMIT_FSIZE, &normal);
