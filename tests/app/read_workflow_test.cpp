@@ -64,17 +64,6 @@ TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
   ASSERT_EQ(form->Cb_instrume->count(), 3);
   EXPECT_EQ(form->Cb_instrume->itemText(2).toStdString() + std::to_string(form->SelectedInstrumentRow()),
             "C142");
-  // A second file: a second row, named from its numbers; no value of the first survives.
-  std::string second = kWcs;
-  second.replace(second.find("TELESCOP"), 8, "COMMENT ");
-  Write("second.fit", second);
-  form->shared.Crota2 = 12.5f;
-  ReadFile(Path("second.fit"));
-  ASSERT_EQ(form->Cb_instrume->count(), 4);
-  EXPECT_EQ(
-      form->Cb_instrume->itemText(3).toStdString() + std::to_string(form->SelectedInstrumentRow()) + Fields(),
-      "-.0002/ .00023 5| 34| 31.9| 5.57554|-5| 23|-5.39111| 2| 2|");
-  EXPECT_EQ(form->shared.Crota2, 0.0f);
 }
 
 TEST_F(ReadWorkflow, FailedReadAfterAGoodOneClosesSaving) {
