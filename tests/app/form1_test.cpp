@@ -56,7 +56,6 @@ TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
   Type(form->tb_r_MM, "30");
   Type(form->tb_r_SS, "36");
   EXPECT_EQ(Text(form->tb_r) + Text(form->tb_r_SS), " 12.5136");
-  EXPECT_FLOAT_EQ(form->shared.Crval1, 187.65f);
   form->tb_d->setText("45.1");  // set by code: the handler runs nested, at once
   EXPECT_EQ(Text(form->tb_d_dg) + Text(form->tb_d_MM) + Text(form->tb_d_SS), " 45 5 59");
   form->tb_d->setText("-.5");  // just below zero keeps its sign both ways
@@ -128,6 +127,17 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   form->tb_y->setText(" 1150");
   form->ob_flipNS->setChecked(true);
   EXPECT_EQ(Text(form->tb_y), "-149");  // beyond the image: negative, no blank
+  form->ob_NurHeader->setChecked(true);
+  // Mirrored at 12000 rows, 100 becomes " 11901": six characters in a field of five. A typed digit would
+  // make it " 119015" while CRPIX2 stayed.
+  form->shared.Naxis2 = 12000;
+  Type(form->tb_y, "100");
+  form->ob_flipNS->setChecked(true);
+  form->tb_y->end(false);
+  QTest::keyClicks(form->tb_y, "5");
+  EXPECT_EQ(Text(form->tb_y) + " " + std::to_string(form->shared.Crpix2), " 11901 11901");
+  QTest::keyClick(form->tb_y, Qt::Key_Backspace);
+  EXPECT_EQ(Text(form->tb_y) + " " + std::to_string(form->shared.Crpix2), " 1190 1190");
   form->ob_NurHeader->setChecked(true);
   form->shared.Naxis2 = 32767;  // a mirror that does not fit is refused
   form->tb_y->setText("-100");

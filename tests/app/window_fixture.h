@@ -72,9 +72,22 @@ class WindowTest : public testing::Test {
       return path.empty() ? std::nullopt : std::optional<std::string>(path);
     };
   }
+  // A click on "fits lesen", the dialog answered with this path (empty: cancel).
   void ReadFile(const std::string& path) {
-    AnswerDialog(path);
+    form->CommonDialog1.answer = [path](const CommonDialog& dialog) {
+      EXPECT_EQ(dialog.DialogTitle + "|" + dialog.Filter,
+                "fits-File zum lesen auswählen|Fits-Bilddateien (*.fit)|*.fit");
+      return path.empty() ? std::nullopt : std::optional<std::string>(path);
+    };
     QTest::mouseClick(form->cmd_fitsauswahl, Qt::LeftButton);
+  }
+  // The coordinate fields in the order of the window.
+  std::string Fields() const {
+    std::string texts;
+    for (QLineEdit* f : {form->tb_r_HH, form->tb_r_MM, form->tb_r_SS, form->tb_r, form->tb_d_dg,
+                         form->tb_d_MM, form->tb_d, form->tb_x, form->tb_y})
+      texts += f->text().toStdString() + "|";
+    return texts;
   }
   static void Type(QLineEdit* field, const char* text) {
     field->selectAll();
@@ -88,13 +101,10 @@ class WindowTest : public testing::Test {
     ASSERT_TRUE(form->cmd_start->isEnabled()) << Status();
     if (!form->chk_wcs->isChecked()) QTest::mouseClick(form->chk_wcs, Qt::LeftButton, {}, QPoint(5, 8));
     ASSERT_TRUE(form->chk_wcs->isChecked());
-    for (const auto& [field, text] : {std::pair{form->tb_r_HH, "6"},
-                                      {form->tb_r_MM, "8"},
-                                      {form->tb_r_SS, "54"},
-                                      {form->tb_d, "24.33"},
-                                      {form->tb_x, "3"},
-                                      {form->tb_y, "2"}})
-      Type(field, text);
+    const char* const texts[] = {"6", "8", "54", "24.33", "3", "2"};
+    QLineEdit* const fields[] = {form->tb_r_HH, form->tb_r_MM, form->tb_r_SS,
+                                 form->tb_d,    form->tb_x,    form->tb_y};
+    for (int i = 0; i < 6; ++i) Type(fields[i], texts[i]);
     form->Cb_instrume->setCurrentIndex(1);
   }
   void Save() { QTest::mouseClick(form->cmd_start, Qt::LeftButton); }

@@ -13,17 +13,13 @@
 namespace cli_test {
 namespace {
 
-const std::vector<std::string> kWcsCards = {"CTYPE1  = 'RA---TAN'",
-                                            "CTYPE2  = 'DEC--TAN'",
-                                            "EQUINOX =               2000.0",
-                                            "CRVAL1  =           92.2250000",
-                                            "CRVAL2  =           24.3297222",
-                                            "CRPIX1  =                   20",
-                                            "CRPIX2  =                   10",
-                                            "CDELT1  =         -0.000406389",
-                                            "CDELT2  =          0.000406389",
-                                            "CROTA2  =                  3.5",
-                                            "SWCREATE= 'capture'"};
+// clang-format off
+const std::vector<std::string> kWcsCards = {
+    "CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "EQUINOX =               2000.0",
+    "CRVAL1  =           92.2250000", "CRVAL2  =           24.3297222", "CRPIX1  =                   20",
+    "CRPIX2  =                   10", "CDELT1  =         -0.000406389", "CDELT2  =          0.000406389",
+    "CROTA2  =                  3.5", "SWCREATE= 'capture'"};
+// clang-format on
 
 // The parameter's bits: 1 the input has a WCS, 2 flip, 4 save into another folder.
 class WindowEquivalence : public CliFolder, public testing::WithParamInterface<int> {};
@@ -42,15 +38,10 @@ TEST_P(WindowEquivalence, SameOutputAndLog) {
     form.ReadFile(input.string());
     if (!wcs) {
       form.chk_wcs->setChecked(true);
-      for (const auto& [field, text] : {std::pair{form.tb_r_HH, "6"},
-                                        {form.tb_r_MM, "8"},
-                                        {form.tb_r_SS, "54"},
-                                        {form.tb_d_dg, "-0"},
-                                        {form.tb_d_MM, "30"},
-                                        {form.tb_d_SS, "5"},
-                                        {form.tb_x, "12"},
-                                        {form.tb_y, "9"}})
-        field->setText(text);
+      const char* const texts[] = {"6", "8", "54", "-0", "30", "5", "12", "9"};
+      QLineEdit* const fields[] = {form.tb_r_HH, form.tb_r_MM, form.tb_r_SS, form.tb_d_dg,
+                                   form.tb_d_MM, form.tb_d_SS, form.tb_x,    form.tb_y};
+      for (int i = 0; i < 8; ++i) fields[i]->setText(texts[i]);
       form.Cb_instrume->setCurrentIndex(1);
     }
     form.ob_flipNS->setChecked(flip);
