@@ -26,8 +26,7 @@ TEST(ChooseIniLocation, StartFolderFirstThenConfigFolder) {
       {"/x", "/h", {"/h/.config/velorin/velorin.ini"}, "/start", false},
       {"", "", {".config/velorin/velorin.ini", "velorin/velorin.ini"}, "/start", false},
       {"", "h", {"h/.config/velorin/velorin.ini"}, "/start", false},
-      {"/x", "/h", {}, "/start", false},
-  };
+      {"/x", "/h", {}, "/start", false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.xdg) + " " + c.home);
     const config::IniLocation location = config::ChooseIniLocation(
