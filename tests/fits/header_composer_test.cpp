@@ -133,11 +133,11 @@ TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
 
 TEST(ComposeHeader, CarriedLinesAsWrittenAndOtherWcsFormsDropped) {
   fits::HeaderPlan plan = Plan();
-  const std::vector<std::string> lines = {"OBSERVER= 'Anna'",     "CD1_1   =  -2.7E-4 / matrix",
-                                          "PC1_2   = 0",          "A_ORDER =  2",
-                                          "CTYPE1A = 'RA---TAN'", "CD1_1A  = 1",
-                                          "RADECSYS= 'FK5'",      "CTYPE1  = 'RA---SIN'",
-                                          "EQUINOX = 1950.0",     std::string(90, 'X')};
+  // clang-format off
+  const std::vector<std::string> lines = {"OBSERVER= 'Anna'", "CD1_1   =  -2.7E-4 / matrix", "PC1_2   = 0",
+      "A_ORDER =  2", "CTYPE1A = 'RA---TAN'", "CD1_1A  = 1", "RADECSYS= 'FK5'", "CTYPE1  = 'RA---SIN'",
+      "EQUINOX = 1950.0", std::string(90, 'X')};
+  // clang-format on
   plan.keepLines = lines;
   fits::ComposedHeader header = fits::ComposeHeader(plan);
   EXPECT_EQ(Cards(header, 18),
