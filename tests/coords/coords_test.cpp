@@ -90,9 +90,9 @@ TEST(SkyPosition, DecimalToFieldsCutsWithFloor) {
 TEST(SkyPosition, FieldsToDecimal) {
   EXPECT_EQ(FormatNumberText(RaHoursFromFields(" 12", "30", "36")), " 12.51");
   EXPECT_EQ(RaHoursFromFields("-1", "30", "0"), -0.5f);  // a negative hours field simply adds
-  EXPECT_EQ(DecDegreesFromFields("-12", "15", "0"), -12.25f);
-  EXPECT_EQ(DecDegreesFromFields("10", "-30", "0"), 9.5f);  // only the degrees are taken as magnitude
-  EXPECT_EQ(DecDegreesFromFields(" -0", "30", "0"), -0.5f);
-  EXPECT_EQ(DecDegreesFromFields("0", "30", "0"), 0.5f);
+  // Only the degrees are taken as magnitude; a "-0" still gives the sign.
+  for (const auto& [degrees, minutes, value] :
+       {std::tuple{"-12", "15", -12.25f}, {"10", "-30", 9.5f}, {" -0", "30", -0.5f}, {"0", "30", 0.5f}})
+    EXPECT_EQ(DecDegreesFromFields(degrees, minutes, "0"), value) << degrees << " " << minutes;
   EXPECT_NEAR(DecDegreesFromFields("-0", " 59", " 56"), -0.999, 1.0 / 3600);
 }
