@@ -6,10 +6,9 @@
 #include <cstdint>
 
 #include "config/ini_reader.h"
+#include "number_text_check.h"
 
-static void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
+using fuzz_check::Check;
 
 static bool operator==(const config::Instrument& a, const config::Instrument& b) {
   return a.name == b.name && a.cdelt1 == b.cdelt1 && a.cdelt2 == b.cdelt2 && a.rotation == b.rotation;

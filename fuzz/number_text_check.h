@@ -1,4 +1,4 @@
-// Checks shared by the fuzzers on the texts FormatNumberText prints.
+// Checks shared by the fuzzers: the trap, and the texts FormatNumberText prints.
 #pragma once
 
 #include <cctype>

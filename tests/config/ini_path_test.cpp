@@ -7,34 +7,26 @@
 namespace {
 
 TEST(ChooseIniLocation, StartFolderFirstThenConfigFolder) {
-  struct Case {
-    const char* xdg;
-    const char* home;
-    std::set<std::string> files;  // the velorin.ini files that exist
-    const char* directory;
-    bool fromConfigHome;
-  };
-  const Case cases[] = {
+  // $XDG_CONFIG_HOME, $HOME, the velorin.ini files that exist -> the folder chosen, from the config home.
+  using Files = std::set<std::string>;
+  // clang-format off
+  const std::tuple<const char*, const char*, Files, const char*, bool> cases[] = {
       {"/x", "/h", {"/start/velorin.ini", "/x/velorin/velorin.ini"}, "/start", false},
       {"/x", "/h", {"/x/velorin/velorin.ini", "/h/.config/velorin/velorin.ini"}, "/x/velorin", true},
       {"", "/h", {"/h/.config/velorin/velorin.ini"}, "/h/.config/velorin", true},
-      {"rel",
-       "/h",
-       {"/h/.config/velorin/velorin.ini", "rel/velorin/velorin.ini"},
-       "/h/.config/velorin",
-       true},
+      {"rel", "/h", {"/h/.config/velorin/velorin.ini", "rel/velorin/velorin.ini"}, "/h/.config/velorin", true},
       {"/x", "/h", {"/h/.config/velorin/velorin.ini"}, "/start", false},
       {"", "", {".config/velorin/velorin.ini", "velorin/velorin.ini"}, "/start", false},
       {"", "h", {"h/.config/velorin/velorin.ini"}, "/start", false},
-      {"/x", "/h", {}, "/start", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.xdg) + " " + c.home);
+      {"/x", "/h", {}, "/start", false}};
+  // clang-format on
+  for (const auto& [xdg, home, files, directory, fromConfigHome] : cases) {
     const config::IniLocation location = config::ChooseIniLocation(
-        "/start", c.xdg, c.home,
-        [&](const std::filesystem::path& path) { return c.files.count(path.string()) > 0; });
-    EXPECT_EQ(location.directory, c.directory);
-    EXPECT_EQ(location.fromConfigHome, c.fromConfigHome);
+        "/start", xdg, home,
+        [&](const std::filesystem::path& path) { return files.count(path.string()) > 0; });
+    EXPECT_EQ(std::pair(location.directory.string(), location.fromConfigHome),
+              std::pair(std::string(directory), fromConfigHome))
+        << xdg << " " << home;
   }
 }
 

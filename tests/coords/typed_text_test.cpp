@@ -30,8 +30,8 @@ TEST(TypedText, PartsGiveWhatTheFieldsGive) {
         << text;
   }
   EXPECT_EQ(coords::DecDegreesFromText("-00:30:00"), -0.5f);
-  EXPECT_EQ(coords::RaHoursFromText("6.148333"),
-            6.148333f);  // one number: the decimal field, no length limit
+  // One number: the decimal field, no length limit.
+  EXPECT_EQ(coords::RaHoursFromText("6.148333"), 6.148333f);
   EXPECT_EQ(coords::PixelFromText("100.5"), 100);
   EXPECT_EQ(coords::ParseWholeNumber(" 1.5D3\t"), 1500.0);
 }

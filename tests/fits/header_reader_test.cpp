@@ -130,21 +130,19 @@ TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
 TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
   // Zeroed first, then the cards, then zeroed again for want of WCS keywords.
   Read read(Image({"CRVAL1  = 83.63", "CRPIX1  = 512.5", "CRVAL2  = 22.01", "CRPIX2  = 513.5"}));
-  const std::vector<std::string> zero = {"field 0  0", "field 1  0", "field 2  0", "field 3  0"};
-  std::vector<std::string> expected = zero;
-  // clang-format off
-  for (const char* c : {"field 0  5.575333", "field 1  512", "field 2  22.01", "field 3  514", "enable"}) expected.push_back(c);
-  // clang-format on
-  expected.insert(expected.end(), zero.begin(), zero.end());
-  EXPECT_EQ(read.calls, expected);
+  const std::string zero = "field 0  0|field 1  0|field 2  0|field 3  0|";
+  std::string calls;
+  for (const std::string& call : read.calls) calls += call + "|";
+  EXPECT_EQ(calls, zero + "field 0  5.575333|field 1  512|field 2  22.01|field 3  514|enable|" + zero);
   // A WCS Velorin carries: checked, its scale a row named after it, the group locked.
   std::vector<std::string_view> tan = {
       "CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 1",        "CRVAL2  = 2",   "CRPIX1  = 3",
       "CRPIX2  = 4",          "CDELT1  = -0.000417",  "CDELT2  = 0.000417", "CROTA1  = 1.5", "CROTA2  = 2.5"};
   read = Read(Image(tan));
   EXPECT_TRUE(read.result.hasWcs && read.result.crota1 == 1.5f);
-  expected = {"check", "add -.000417/ .000417 -.000417 .000417 2.5 unnamed", "disable"};
-  EXPECT_EQ(std::vector(read.calls.end() - 3, read.calls.end()), expected);
+  EXPECT_EQ(
+      std::vector(read.calls.end() - 3, read.calls.end()),
+      (std::vector<std::string>{"check", "add -.000417/ .000417 -.000417 .000417 2.5 unnamed", "disable"}));
   tan[4] = "CRPIX1  = 99999";  // beyond 16 bits: neither the field nor the WCS takes it
   read = Read(Image(tan));
   EXPECT_TRUE(!read.result.hasWcs &&
@@ -164,20 +162,18 @@ TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
 }
 
 TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
-  // 30 degrees, 1 arc-second pixels, RA increasing to the left; CD cards beside CDELT cards: the CDELT cards
-  // stand.
+  // 30 degrees, 1 arc-second pixels, RA increasing to the left; CD cards beside CDELT cards: the CDELT
+  // cards stand. CDELT2 negative (a flipped image): the same matrix with CDELT2 positive, turned by 180.
   const std::vector<std::string_view> cd = {
       "CD1_1   = -2.4056261216234E-04", "CD1_2   = -1.3888888888889E-04", "CD2_1   = -1.3888888888889E-04",
       "CD2_2   =  2.4056261216234E-04"};
+  // clang-format off
   const std::tuple<std::vector<std::string_view>, float, float, float> rows[] = {
       {cd, -1.0f / 3600, 1.0f / 3600, 30},
-      {{"CDELT1  = -0.001", "CDELT2  = 0.001", "PC1_1   = 0", "PC1_2   = 1", "PC2_1   = -1", "PC2_2   = 0"},
-       -0.001f,
-       0.001f,
-       90},
+      {{"CDELT1  = -0.001", "CDELT2  = 0.001", "PC1_1   = 0", "PC1_2   = 1", "PC2_1   = -1", "PC2_2   = 0"}, -0.001f, 0.001f, 90},
       {{"CDELT1  = -0.002", "CDELT2  = 0.002", cd[0]}, -0.002f, 0.002f, 0},
-      // CDELT2 negative (a flipped image): the same matrix with CDELT2 positive, turned by 180 degrees.
       {{"CD1_1   = 0.001", "CD2_2   = -0.001", "CD3_1   = 1"}, -0.001f, 0.001f, 180}};
+  // clang-format on
   for (auto [cards, cdelt1, cdelt2, crota2] : rows) {
     cards.insert(cards.begin(), {"CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 1", "CRVAL2  = 2",
                                  "CRPIX1  = 3", "CRPIX2  = 4"});
@@ -186,7 +182,6 @@ TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
     EXPECT_FLOAT_EQ(read.result.cdelt2, cdelt2) << cards[6];
     EXPECT_NEAR(std::fabs(read.result.crota2), crota2, 1e-4) << cards[6];
   }
-  EXPECT_EQ(Read(Image(cd)).result.keptCards.size(), 4u);  // kept here; the composer decides
 }
 
 TEST(IsPrimaryWcsCard, EveryFormOfTheWcsButNotAlternates) {
