@@ -13,6 +13,7 @@
 
 #include "app/form1.h"
 #include "fits_test_files.h"
+#include "shell_commands.h"
 
 using fits_test::Card;
 using fits_test::Header;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tests/fits/fits_test_files.h"
+#include "tests/fits/shell_commands.h"
 
 namespace cli_test {
 

@@ -1,9 +1,9 @@
-// Cards, headers, files and commands for the tests, each test in a directory
-// of its own; shared by the library, window and command-line tests.
+// Cards, headers and files for the tests, each test in a directory of its
+// own; shared by the library, window and command-line tests, on every
+// platform the tests run on.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -58,32 +58,6 @@ inline void WriteBytes(const std::filesystem::path& path, const std::string& byt
 inline const char* const kIni =
     "[instruments]\n'Refraktor 80' -0.000417 0.000417 0\n'C14 Hyperstar' -0.000355 0.000355 12.5\n"
     "[addheaderlines]\nOBSERVER= 'Velorin'\n[removeheaderlines]\nSWCREATE\n[end]\n";
-
-struct Ran {
-  int status = -1;
-  std::string out;  // standard output, then standard error
-};
-
-// Runs a shell command line in folder; standard error follows standard output.
-inline Ran RunIn(const std::filesystem::path& folder, const std::string& command) {
-  Ran ran;
-  FILE* pipe = ::popen(("cd '" + folder.string() + "' && " + command + " 2>&1").c_str(), "r");
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) ran.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return ran;
-}
-
-// Output of a shell command; empty when it exits 0 and prints ok.
-inline std::string Problems(const std::string& command, const std::string& ok) {
-  const Ran ran = RunIn(".", command);
-  return ran.status == 0 && ran.out.find(ok) != std::string::npos ? "" : ran.out + ".";
-}
-
-inline std::string FitsverifyProblems(const std::string& path) {
-  return Problems("fitsverify '" + path + "'", "Verification found 0 warning(s) and 0 error(s).");
-}
 
 struct TempDir {
   const std::filesystem::path path =
