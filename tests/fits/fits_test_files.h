@@ -3,8 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#else  // _pclose gives the exit code itself
+#define WIFEXITED(status) true
+#define WEXITSTATUS(status) (status)
+#endif
 
 #include <cstdio>
 #include <filesystem>
