@@ -431,6 +431,9 @@ bool SyncDirectoryOf(const std::string& path, std::string& error) {
   return true;
 }
 
+// Windows has no call to start write-back early; the final Sync does it all.
+void StartWriteBack(const File&, std::int64_t, std::int64_t) {}
+
 void IgnoreFileSizeSignal() {}  // Windows sends no signal for a file too large
 
 }  // namespace fits::platform

@@ -1,8 +1,10 @@
-// Arbitrary bytes as typed entries (whole numbers, positions, reference
-// pixels) and as header cards with capture-software hints. A refusal is
-// checked against the rules read a second way: colons turned into blanks,
-// then words.
+// Arbitrary bytes as number texts (read, printed back, rounded to 16 bits),
+// as typed entries (whole numbers, positions, reference pixels) and as header
+// cards with capture-software hints. A refusal is checked against the rules
+// read a second way: colons turned into blanks, then words.
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 #include "coords/sky_position.h"
@@ -18,6 +20,40 @@ static bool IsWholeNumber(std::string_view text) {
   const std::string s = fuzz_check::NumberChars(text, whole);
   char* end = nullptr;
   return whole && !s.empty() && (std::strtod(s.c_str(), &end), end == s.c_str() + s.size());
+}
+
+// The same reading by the C library; the process runs in the "C" locale.
+static void CheckReading(std::string_view text) {
+  bool whole;
+  double expected = std::strtod(fuzz_check::NumberChars(text, whole).c_str(), nullptr);
+  if (std::isinf(expected)) expected = std::copysign(std::numeric_limits<double>::max(), expected);
+  Check(coords::ParseLeadingNumber(text) == expected);
+}
+
+// The number text rules: the reading, the printing of the value read and of
+// every finite float, and the rounding to 16 bits.
+static void CheckNumberText(const std::uint8_t* data, std::string_view text) {
+  // Also with every "*" and count byte after it replaced by that many copies
+  // of the character before: coverage does not grow with the length of a
+  // digit run, so values beyond double range without an exponent are
+  // otherwise out of reach.
+  std::string expanded;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '*' && i + 1 < text.size() && !expanded.empty())
+      expanded.append(data[++i], expanded.back());
+    else
+      expanded.push_back(text[i]);
+  }
+  CheckReading(expanded);
+  CheckReading(text);
+  const double value = coords::ParseLeadingNumber(text);
+  fuzz_check::CheckPrinted(coords::FormatNumberText(coords::ToSingle(value)), coords::ToSingle(value));
+  float raw;  // every finite float, not only those a short text reaches
+  if (text.size() >= sizeof raw && (std::memcpy(&raw, data, sizeof raw), std::isfinite(raw)))
+    fuzz_check::CheckPrinted(coords::FormatNumberText(raw), raw);
+  // Empty only when the nearest whole number is beyond 16 bits.
+  const auto rounded = coords::RoundToInteger(value);
+  Check(rounded ? std::fabs(*rounded - value) <= 0.5 : value >= 32767.5 || value < -32768.5);
 }
 
 using FromFields = float (*)(std::string_view, std::string_view, std::string_view);
@@ -57,6 +93,7 @@ constexpr coords::FieldLimit kDec[] = {coords::kDecDecimalField, coords::kDecDeg
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The fuzzer's own buffer, so that a read past its end is an error.
   const std::string_view text(reinterpret_cast<const char*>(data), size);
+  CheckNumberText(data, text);
   const auto whole = coords::ParseWholeNumber(text);
   Check(coords::ScanLeadingNumber(text).end <= size && whole.has_value() == IsWholeNumber(text));
   if (whole) Check(std::isfinite(*whole) && *whole == coords::ScanLeadingNumber(text).value);

@@ -6,7 +6,6 @@
 #undef ReplaceFile  // windows.h's other name for ReplaceFileA, not fits::ReplaceFile
 
 #include <filesystem>
-#include <functional>
 
 #include "fits/file_replace.h"
 #include "fits/header_rewrite.h"
@@ -18,8 +17,6 @@ namespace {
 using fits::SaveCode;
 using fits::platform::NativePath;
 using fits_test::Slurp;
-using fits_test::WriteBytes;
-namespace fs = std::filesystem;
 
 // A 16-bit image of 3 x 2 pixels, and the same flipped under a new header.
 const fits::ImageLayout kLayout{16, 3, 2, 2880};
@@ -27,10 +24,10 @@ const std::string kHeader = fits_test::Header("SIMPLE  = T|COMMENT new|END");
 const std::string kImage = std::string(2880, 'H') + "lowrow" + "uprow!" + std::string(2868, '\0');
 const std::string kFlipped = kHeader + "uprow!" + "lowrow" + std::string(2868, '\0');
 
-fits::WriteBody Writes(const std::string& text) {
-  return [text](const fits::platform::File& file, std::string& error) {
-    return fits::platform::Write(file, text, error);
-  };
+// The image under path, written through the Windows name of it.
+std::wstring Image(const std::string& path) {
+  fits_test::WriteBytes(NativePath(path), kImage);
+  return NativePath(path).wstring();
 }
 
 TEST(Win32Files, UmlautNamesSavedEveryWayAndKnownUnderOtherSpellings) {
@@ -38,7 +35,7 @@ TEST(Win32Files, UmlautNamesSavedEveryWayAndKnownUnderOtherSpellings) {
   fits_test::TempDir dir;
   const std::string folder = dir.path.string();
   const std::string image = folder + "\\Bild Größe ä.fit";
-  WriteBytes(NativePath(image), kImage);
+  Image(image);
   // c:/bilder/../Bilder/A.FIT for C:\Bilder\a.fit: slashes, a detour, other case.
   std::string other = folder + "/../" + dir.path.filename().string() + "/BILD GRößE ä.FIT";
   for (char& c : other) c = c == '\\' ? '/' : c;
@@ -60,43 +57,25 @@ TEST(Win32Files, UmlautNamesSavedEveryWayAndKnownUnderOtherSpellings) {
 }
 
 TEST(Win32Files, RefusedTargetsStayAsTheyWere) {
-  struct Row {
-    const char* what;
-    std::function<HANDLE(const std::wstring&)> prepare;  // a handle to hold while saving
-    SaveCode code;
-    const char* says;
-  };
-  const Row rows[] = {
-      {"read-only attribute",
-       [](const std::wstring& path) {
-         ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-         return INVALID_HANDLE_VALUE;
-       },
-       SaveCode::ReadOnly, "schreibgeschützt"},
-      {"held open without sharing",
-       [](const std::wstring& path) {
-         return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-       },
-       SaveCode::Failed, "in einem anderen Programm geöffnet"},
-      {"second name",
-       [](const std::wstring& path) {
-         ::CreateHardLinkW((path + L".zweiter Name").c_str(), path.c_str(), nullptr);
-         return INVALID_HANDLE_VALUE;
-       },
-       SaveCode::HardLinked, "2 Hardlinks"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
+  // A read-only attribute, a handle held without sharing, a second name.
+  const SaveCode codes[] = {SaveCode::ReadOnly, SaveCode::Failed, SaveCode::HardLinked};
+  const char* const says[] = {"schreibgeschützt", "in einem anderen Programm geöffnet", "2 Hardlinks"};
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(says[k]);
     fits_test::TempDir dir;
     const std::string target = dir.path.string() + "\\Ziel ö.fit";
-    WriteBytes(NativePath(target), kImage);
-    const HANDLE held = row.prepare(NativePath(target).wstring());
+    const std::wstring path = Image(target);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (k == 0) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (k == 1) held = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (k == 2) ::CreateHardLinkW((path + L".zweiter Name").c_str(), path.c_str(), nullptr);
     const auto entries = dir.Count();
-    const fits::SaveResult result = fits::ReplaceFile(target, target, Writes("neu"));
+    const auto result = fits::ReplaceFile(
+        target, target, [](auto& file, auto& error) { return fits::platform::Write(file, "neu", error); });
     if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
-    ::SetFileAttributesW(NativePath(target).c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(result.code, row.code);
-    EXPECT_NE(result.error.find(row.says), std::string::npos) << result.error;
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(result.code, codes[k]);
+    EXPECT_NE(result.error.find(says[k]), std::string::npos) << result.error;
     EXPECT_EQ(Slurp(NativePath(target)), kImage);
     EXPECT_EQ(dir.Count(), entries);
   }
@@ -105,19 +84,17 @@ TEST(Win32Files, RefusedTargetsStayAsTheyWere) {
 TEST(Win32Files, FileChangedSinceTheReadIsNoticed) {
   fits_test::TempDir dir;
   const std::string path = dir.path.string() + "\\Änderung.fit";
-  WriteBytes(NativePath(path), kImage);
+  const std::wstring native = Image(path);
   fits::platform::FileIdentity asRead;
   std::string error;
   ASSERT_TRUE(fits::platform::IdentityOf(path, asRead, error)) << error;
   EXPECT_EQ(fits::InputUnchanged(path, asRead).code, SaveCode::Saved);
   // Same size, one tick of the clock later.
-  fs::last_write_time(NativePath(path),
-                      fs::last_write_time(NativePath(path)) + std::chrono::nanoseconds(100));
+  std::filesystem::last_write_time(native,
+                                   std::filesystem::last_write_time(native) + std::chrono::nanoseconds(100));
   EXPECT_EQ(fits::InputUnchanged(path, asRead).code, SaveCode::InputChanged);
   fits::platform::IdentityOf(path, asRead, error);
-  WriteBytes(NativePath(path + ".neu"), kImage);
-  ASSERT_TRUE(
-      ::MoveFileExW(NativePath(path + ".neu").c_str(), NativePath(path).c_str(), MOVEFILE_REPLACE_EXISTING));
+  ASSERT_TRUE(::MoveFileExW(Image(path + ".neu").c_str(), native.c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(fits::InputUnchanged(path, asRead).code, SaveCode::InputChanged);
 }
 
