@@ -5,12 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
-#ifndef _WIN32
-#include <sys/wait.h>
-#else  // _pclose gives the exit code itself
-#define WIFEXITED(status) true
-#define WEXITSTATUS(status) (status)
-#endif
 
 #include <cstdio>
 #include <filesystem>
