@@ -22,8 +22,6 @@ TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
                 (form->shared.InstrumentsPending ? " pending" : ""),
             "v+ v- v- v- v- v- | h+ | v+ warte auf lesen von fitsfile|Instrumentenauswahl-1 pending");
   form->Cb_instrume->addItem("A");  // a text typed by the user selects no row and never becomes an entry
-  form->Cb_instrume->setCurrentIndex(0);
-  EXPECT_EQ(form->SelectedInstrumentRow(), 0);
   form->Cb_instrume->setEditText("my own camera");
   QTest::keyClick(form->Cb_instrume->lineEdit(), Qt::Key_Return);
   EXPECT_EQ(std::pair(form->SelectedInstrumentRow(), form->Cb_instrume->count()), std::pair(-1, 1));
@@ -58,18 +56,12 @@ TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
   EXPECT_EQ(Text(form->tb_r) + Text(form->tb_r_SS), " 12.5136");
   form->tb_d->setText("45.1");  // set by code: the handler runs nested, at once
   EXPECT_EQ(Text(form->tb_d_dg) + Text(form->tb_d_MM) + Text(form->tb_d_SS), " 45 5 59");
-  form->tb_d->setText("-.5");  // just below zero keeps its sign both ways
-  Type(form->tb_d_SS, "30");
-  EXPECT_EQ(Text(form->tb_d_dg) + Text(form->tb_d), "-0-.5083333");
   form->tb_d->setText("");
   EXPECT_EQ(form->shared.Crval2, 0.0f);
   EXPECT_FALSE(form->RaDezim || form->RaHMS || form->DeDezim || form->DeGMS);
-  // The reference pixel rounds half to even; a keystroke that would not fit 16 bits is refused.
-  for (const auto& [typed, shown] :
-       {std::pair{"100.5", "100.5 100"}, {"101.5", "101.5 102"}, {"99999", "9999 9999"}}) {
-    Type(form->tb_x, typed);
-    EXPECT_EQ(Text(form->tb_x) + " " + std::to_string(form->shared.Crpix1), shown);
-  }
+  // The conversions and rounding are the coords tests'; a keystroke that would not fit 16 bits is refused.
+  Type(form->tb_x, "99999");
+  EXPECT_EQ(Text(form->tb_x) + " " + std::to_string(form->shared.Crpix1), "9999 9999");
   form->tb_x->setText(" 20000");  // text set by the program is kept whole, longer than the typing limit
   EXPECT_EQ(Text(form->tb_x) + std::to_string(form->shared.Crpix1), " 2000020000");
   Type(form->tb_r_HH, "12345");  // three characters at most
@@ -124,10 +116,6 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   EXPECT_EQ(form->shared.Crpix2, 701);
   form->ob_NurHeader->setChecked(true);
   EXPECT_EQ(Text(form->tb_y) + (form->shared.FlipNorthSouth ? " flip" : ""), " 300");
-  form->tb_y->setText(" 1150");
-  form->ob_flipNS->setChecked(true);
-  EXPECT_EQ(Text(form->tb_y), "-149");  // beyond the image: negative, no blank
-  form->ob_NurHeader->setChecked(true);
   // Mirrored at 12000 rows, 100 becomes " 11901": six characters in a field of five. A typed digit would
   // make it " 119015" while CRPIX2 stayed.
   form->shared.Naxis2 = 12000;
@@ -153,11 +141,10 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   EXPECT_TRUE(form->shared.FlipNorthSouth && form->ob_flipNS->isChecked());
 }
 
-TEST_F(Form1Test, PauseEndsOnTheTickOrWhenFatalErrorIsSet) {
+// Ending on the tick is proven by every save, which would hang otherwise.
+TEST_F(Form1Test, PauseEndsWhenFatalErrorIsSet) {
   QElapsedTimer clock;
   clock.start();
-  form->OneTickPause(50);
-  EXPECT_TRUE(!form->TimerActive && !form->Timer1->isActive() && clock.restart() >= 40);
   QTimer::singleShot(20, [this] { form->shared.FatalError = true; });
   form->OneTickPause(10000);
   EXPECT_TRUE(clock.elapsed() < 5000 && form->TimerActive);  // left early: the tick has not come
