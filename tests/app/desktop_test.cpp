@@ -36,7 +36,6 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
       {{"velorin", "-", "--help"}, ""},
   };
   for (const auto& [arguments, read] : cases) {
-    SCOPED_TRACE(arguments.join(' ').toStdString());
     form = std::make_unique<Form1>();
     fs::remove(dir / "logfile.txt");
     ReadFileArgument(*form, arguments);

@@ -6,8 +6,6 @@
 
 #include "window_fixture.h"
 
-using app_test::Flags;
-
 static std::string Text(const QLineEdit* field) {
   return field->text().toStdString();
 }
@@ -34,15 +32,14 @@ TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
         control->width())
         << control->objectName().toStdString();
   }
-  const QStringList order = {
-      "cmd_fitsauswahl", "cmd_start",    "chk_wcs",  "tb_x",        "tb_y",
-      "tb_r_HH",         "tb_r_MM",      "tb_r_SS",  "tb_r",        "tb_d_dg",
-      "tb_d_MM",         "tb_d_SS",      "tb_d",     "Cb_instrume", "Chk_speichernunter",
-      "tb_statusline",   "ob_NurHeader", "ob_flipNS"};
+  const QString order =
+      "cmd_fitsauswahl cmd_start chk_wcs tb_x tb_y tb_r_HH tb_r_MM tb_r_SS tb_r tb_d_dg tb_d_MM tb_d_SS tb_d "
+      "Cb_instrume Chk_speichernunter tb_statusline ob_NurHeader ob_flipNS";
   QStringList chain;
-  for (QWidget* w = form->cmd_fitsauswahl; chain.size() < order.size(); w = w->nextInFocusChain())
-    if (order.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
-  EXPECT_EQ(chain, order);
+  for (QWidget* w = form->cmd_fitsauswahl; chain.size() <= order.count(' '); w = w->nextInFocusChain())
+    if (order.split(' ').contains(w->objectName()) && !chain.contains(w->objectName()))
+      chain << w->objectName();
+  EXPECT_EQ(chain.join(' '), order);
 }
 
 TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
@@ -68,39 +65,18 @@ TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
   EXPECT_EQ(Text(form->tb_r_HH), "123");
 }
 
-// Records show, hide and enable events of the group's controls, in order.
-struct EventOrder : QObject {
-  std::vector<std::string> seen;
-  bool eventFilter(QObject* object, QEvent* event) override {
-    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent ||
-        event->type() == QEvent::EnabledChange)
-      seen.push_back(object->objectName().toStdString());
-    return false;
-  }
-};
-
-TEST_F(Form1Test, GroupShownHiddenEnabledDisabledInFixedOrderAndIndependently) {
-  std::vector<std::string> order;
-  EventOrder events;
-  for (QWidget* control : form->WcsGroup()) {
-    order.push_back(control->objectName().toStdString());
-    control->installEventFilter(&events);
-  }
-  EXPECT_EQ(order[8] + order.back(), "tb_dCb_instrume");
+// Showing and enabling are independent, each for all the group's controls alike; shown, it covers the
+// picture.
+TEST_F(Form1Test, GroupShownHiddenEnabledDisabledIndependently) {
   // clang-format off
   const std::pair<std::function<void()>, const char*> steps[] = {
-      {[&] { form->DisableWcsGroup(); }, "h- "}, {[&] { form->chk_wcs->setChecked(true); }, "v- "},
-      {[&] { form->chk_wcs->setChecked(false); }, "h- "}, {[&] { form->EnableWcsGroup(); }, "h+ "}};
+      {[&] { form->DisableWcsGroup(); }, "| h- | v+ "}, {[&] { form->chk_wcs->setChecked(true); }, "| v- | h+ "},
+      {[&] { form->chk_wcs->setChecked(false); }, "| h- | v+ "}, {[&] { form->EnableWcsGroup(); }, "| h+ | v+ "}};
   // clang-format on
-  for (const auto& [step, group] : steps) {
-    events.seen.clear();
+  for (const auto& [step, tail] : steps) {
     step();
-    EXPECT_EQ(events.seen, order) << group;
-    EXPECT_EQ(Flags({form->tb_x}), group);
+    EXPECT_TRUE(State().ends_with(tail)) << State();
   }
-  form->chk_wcs->setChecked(true);
-  EXPECT_EQ(Flags({form->Image1}), "h+ ");
-  for (QWidget* control : form->WcsGroup()) control->removeEventFilter(&events);
 }
 
 TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
