@@ -31,11 +31,13 @@ TEST_F(CliFolder, FromHeaderTakesWhatCaptureSoftwareWrote) {
 TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
   const std::vector<std::pair<std::string, std::string>> bad = {
       {"naxis3.fit", MakeFits(10, 10, {}).replace(80 * 2 + 29, 1, "3")},
+      {"notsimple.fit", MakeFits(10, 10, {}).replace(29, 1, "F")},
+      {"short.fit", MakeFits(64, 64, {}).substr(0, 2880 + 100)},
       {"readonly.fit", MakeFits(20, 20, kCaptureCards)}};
   const auto good = [](int i) { return "g" + std::to_string(i) + ".fit"; };
   std::string arguments, expected, firstBytes;
   for (int i = 0; i < 6; ++i) {  // good and bad files in turn
-    arguments += " " + good(i) + (i < 2 ? " " + bad[i].first : "");
+    arguments += " " + good(i) + (i < 4 ? " " + bad[i].first : "");
     expected += good(i) + ": FERTIG\n";
   }
   const auto fresh = [&] {
