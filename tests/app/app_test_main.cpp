@@ -4,7 +4,7 @@
 
 #include "app/window_font.h"
 
-// The window tests need a QApplication; without a display they use Qt's
+// The window tests (and the window half of cli_test) need a QApplication; without a display they use Qt's
 // offscreen platform.
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

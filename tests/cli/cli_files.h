@@ -13,9 +13,7 @@ using fits_test::RunIn;
 using fits_test::Slurp;
 using fits_test::WriteBytes;
 
-inline std::string Cli() {
-  return VELORIN_CLI;
-}
+inline const std::string kCli = VELORIN_CLI;
 
 class CliFolder : public testing::Test {
  protected:

@@ -1,6 +1,5 @@
 // The same entries through the window and through velorin-cli apply give the
 // same output bytes and the same logfile.txt bytes.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -56,7 +55,7 @@ TEST_P(WindowEquivalence, SameOutputAndLog) {
   WriteBytes(input, original);
   fs::remove(dir / "out" / "m35.fit");
 
-  std::string command = Cli() + " apply --quiet --log cli.txt";
+  std::string command = kCli + " apply --quiet --log cli.txt";
   if (!wcs) command += " --ra '6 8 54' --dec '-0:30:5' --x 12 --y 9 --instrument 'C14 Hyperstar'";
   if (flip) command += " --flip";
   if (toFolder) command += " --output '" + (dir / "out").string() + "'";
@@ -77,10 +76,3 @@ INSTANTIATE_TEST_SUITE_P(BothModesBothPlaces, WindowEquivalence, testing::Range(
 
 }  // namespace
 }  // namespace cli_test
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  testing::InitGoogleTest(&argc, argv);
-  QApplication application(argc, argv);
-  return RUN_ALL_TESTS();
-}
