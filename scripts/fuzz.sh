@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets under fuzz/ with clang and runs each for
-# VELORIN_FUZZ_SECONDS (default 60) on a scratch copy of its seed corpus.
+# VELORIN_FUZZ_SECONDS (default 30) on a scratch copy of its seed corpus.
 # Fails when a target crashes, leaks, times out or breaks an invariant.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${VELORIN_FUZZ_SECONDS:-60}
+seconds=${VELORIN_FUZZ_SECONDS:-30}
 jobs=$(nproc)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVELORIN_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo

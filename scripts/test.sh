@@ -25,5 +25,5 @@ ctest --test-dir build-win --output-on-failure -j"$jobs"
 scripts/windows-cli-check.sh build build-win
 (cd build-win && cpack -G ZIP)
 
-# libFuzzer targets, VELORIN_FUZZ_SECONDS (default 60) each.
+# libFuzzer targets, VELORIN_FUZZ_SECONDS (default 30) each.
 scripts/fuzz.sh
