@@ -40,7 +40,6 @@
 #include "bench/durable_files.h"
 #include "bench/ratio_reporter.h"
 #include "cli/apply_file.h"
-#include "cli/apply_file.h"
 #include "coords/sky_position.h"
 #include "fits/fits_sizes.h"
 #include "fits/pixel_copy.h"

@@ -1,7 +1,7 @@
 #include "cli/field_state.h"
 
-#include "coords/typed_text.h"
 #include "coords/sky_position.h"
+#include "coords/typed_text.h"
 
 namespace cli {
 
