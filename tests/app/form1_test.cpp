@@ -72,10 +72,7 @@ TEST_F(Form1Test, GroupShownHiddenEnabledDisabledIndependently) {
       {[&] { form->DisableWcsGroup(); }, "| h- | v+ "}, {[&] { form->chk_wcs->setChecked(true); }, "| v- | h+ "},
       {[&] { form->chk_wcs->setChecked(false); }, "| h- | v+ "}, {[&] { form->EnableWcsGroup(); }, "| h+ | v+ "}};
   // clang-format on
-  for (const auto& [step, tail] : steps) {
-    step();
-    EXPECT_TRUE(State().ends_with(tail)) << State();
-  }
+  for (const auto& [step, tail] : steps) EXPECT_TRUE((step(), State().ends_with(tail))) << State();
 }
 
 TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {

@@ -58,10 +58,10 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
     for (int i = 0; i < 6; ++i) bytes += Slurp(dir / good(i));
     if (*jobs == '1') firstBytes = bytes;
     EXPECT_TRUE(ran.status == 1 && bytes == firstBytes) << "the bytes written with -j 4 differ";
-    for (const auto& [name, bytes] : bad) {
-      EXPECT_NE(ran.out.find("nicht gespeichert: " + name), std::string::npos) << ran.out;
-      EXPECT_TRUE(Slurp(dir / name) == bytes) << name;
-    }
+    for (const auto& [name, bytes] : bad)
+      EXPECT_TRUE(ran.out.find("nicht gespeichert: " + name) != std::string::npos &&
+                  Slurp(dir / name) == bytes)
+          << ran.out;
     EXPECT_NE(ran.out.find("./g0.fit: dieselbe Datei wie g0.fit, nur einmal bearbeitet"), std::string::npos);
     std::string saved;  // output lines keep the order of the arguments
     std::istringstream lines(ran.out);
