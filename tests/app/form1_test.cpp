@@ -44,9 +44,9 @@ TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
 
 TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
   Type(form->tb_r, "5.1");  // the typed text is never rewritten
-  EXPECT_EQ(Text(form->tb_r_HH) + Text(form->tb_r_MM) + Text(form->tb_r_SS) + "|" + Text(form->tb_r),
+  EXPECT_EQ(Text(form->tb_r_HH) + Text(form->tb_r_MM) + Text(form->tb_r_SS) + "|" + Text(form->tb_r) +
+                (form->shared.Crval1 == 76.5f ? "" : " crval1"),
             " 5 5 59.9|5.1");
-  EXPECT_EQ(form->shared.Crval1, 76.5f);
   Type(form->tb_r_HH, "12");
   Type(form->tb_r_MM, "30");
   Type(form->tb_r_SS, "36");
@@ -54,8 +54,7 @@ TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
   form->tb_d->setText("45.1");  // set by code: the handler runs nested, at once
   EXPECT_EQ(Text(form->tb_d_dg) + Text(form->tb_d_MM) + Text(form->tb_d_SS), " 45 5 59");
   form->tb_d->setText("");
-  EXPECT_EQ(form->shared.Crval2, 0.0f);
-  EXPECT_FALSE(form->RaDezim || form->RaHMS || form->DeDezim || form->DeGMS);
+  EXPECT_FALSE(form->shared.Crval2 != 0.0f || form->RaDezim || form->RaHMS || form->DeDezim || form->DeGMS);
   // The conversions and rounding are the coords tests'; a keystroke that would not fit 16 bits is refused.
   Type(form->tb_x, "99999");
   EXPECT_EQ(Text(form->tb_x) + " " + std::to_string(form->shared.Crpix1), "9999 9999");
@@ -73,10 +72,7 @@ TEST_F(Form1Test, GroupShownHiddenEnabledDisabledIndependently) {
       {[&] { form->DisableWcsGroup(); }, "| h- | v+ "}, {[&] { form->chk_wcs->setChecked(true); }, "| v- | h+ "},
       {[&] { form->chk_wcs->setChecked(false); }, "| h- | v+ "}, {[&] { form->EnableWcsGroup(); }, "| h+ | v+ "}};
   // clang-format on
-  for (const auto& [step, tail] : steps) {
-    step();
-    EXPECT_TRUE(State().ends_with(tail)) << State();
-  }
+  for (const auto& [step, tail] : steps) EXPECT_TRUE((step(), State().ends_with(tail))) << State();
 }
 
 TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
@@ -89,9 +85,9 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
             " 701|701");    // row j becomes row NAXIS2 + 1 - j
   form->ob_flipNS_Click();  // selected again, by code and by a click: no second mirror
   QTest::mouseClick(form->ob_flipNS, Qt::LeftButton);
-  EXPECT_EQ(form->shared.Crpix2, 701);
+  const std::string once = std::to_string(form->shared.Crpix2);
   form->ob_NurHeader->setChecked(true);
-  EXPECT_EQ(Text(form->tb_y) + (form->shared.FlipNorthSouth ? " flip" : ""), " 300");
+  EXPECT_EQ(once + Text(form->tb_y) + (form->shared.FlipNorthSouth ? " flip" : ""), "701 300");
   // Mirrored at 12000 rows, 100 becomes " 11901": six characters in a field of five. A typed digit would
   // make it " 119015" while CRPIX2 stayed.
   form->shared.Naxis2 = 12000;
@@ -113,8 +109,7 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   form->ob_flipNS->setChecked(true);
   form->tb_y->setText("-32000");
   form->ob_NurHeader->setChecked(true);
-  EXPECT_EQ(form->shared.Crpix2, -32000);
-  EXPECT_TRUE(form->shared.FlipNorthSouth && form->ob_flipNS->isChecked());
+  EXPECT_TRUE(form->shared.Crpix2 == -32000 && form->shared.FlipNorthSouth && form->ob_flipNS->isChecked());
 }
 
 // Ending on the tick is proven by every save, which would hang otherwise.

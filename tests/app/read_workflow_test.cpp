@@ -59,8 +59,7 @@ TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
   EXPECT_EQ(State() + Fields(),
             "v+ v+ v+x v+ v+x v+ | v- | h+  5| 34| 31.9| 5.57554|-5| 23|-5.39111| 2| 2|");  // 1.5 to even
   // The values come from the field texts, not from the cards.
-  EXPECT_EQ(form->shared.Crval1, static_cast<float>(15.0 * static_cast<double>(5.57554f)));
-  EXPECT_EQ(form->shared.Crval2, -5.39111f);
+  EXPECT_TRUE(form->shared.Crval1 == float(15.0 * double(5.57554f)) && form->shared.Crval2 == -5.39111f);
   ASSERT_EQ(form->Cb_instrume->count(), 3);
   EXPECT_EQ(form->Cb_instrume->itemText(2).toStdString() + std::to_string(form->SelectedInstrumentRow()),
             "C142");
@@ -93,8 +92,7 @@ TEST_F(ReadWorkflow, IniFirstLoadBuildsTheListLaterLoadsOnlyTheLines) {
   EXPECT_TRUE(Logged("Warnung: ini-file nicht lesbar: " + Path("velorin.ini")));
   std::filesystem::create_directory(Path("velorin.ini"));  // a directory in its place
   LoadIni("");
-  EXPECT_TRUE(form->shared.InstrumentsPending);
-  std::filesystem::remove(Path("velorin.ini"));
+  ASSERT_TRUE(form->shared.InstrumentsPending && std::filesystem::remove(Path("velorin.ini")));
   // The names keep their bytes and show readably, with a Latin-1 fallback.
   LoadIni(
       "[instruments]\n'Sch\xC3\xBCler 1' 1 1 0\n'M\xFCller 2' 0.000139 0.000139 1.5\n[addheaderlines]\n"
@@ -118,6 +116,7 @@ TEST_F(ReadWorkflow, IniTableNeverOverflowsItsThirtyOneRows) {
   std::string text = "[instruments]\n";
   for (int i = 0; i < 40; ++i) text += "'I" + std::to_string(i) + "' 1 1 0\n";
   LoadIni(text + "[end]\n");
-  EXPECT_EQ(std::to_string(form->shared.InstrumentCount) + form->shared.InstrumentTable[30].name, "31I25");
-  EXPECT_TRUE(Logged("Warnung: zu viele Instrumente im ini-file, Rest ignoriert"));
+  EXPECT_EQ(std::to_string(form->shared.InstrumentCount) + form->shared.InstrumentTable[30].name +
+                (Logged("Warnung: zu viele Instrumente im ini-file, Rest ignoriert") ? " logged" : ""),
+            "31I25 logged");
 }

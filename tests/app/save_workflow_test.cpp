@@ -60,11 +60,11 @@ TEST_F(SaveWorkflow, HeaderOnlyInPlaceOrUnderTheSameFilesOtherName) {
   };
   SaveAndJudge("m35.fit", "FERTIG", R"(, "cdelt": [-0.000355, 0.000355])");
   ExpectUnlocked();
-  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.fit")));
   const std::string opening = "**** FITS-fileheader von Output-Datei: " + Path("./link.fit") + " ****\r\n";
-  EXPECT_NE(Log().find(opening + "SIMPLE  =                    T /written by Velorin\r\n"),
-            std::string::npos);
-  EXPECT_TRUE(Log().ends_with("END      \r\n**** Ende des FITS-fileheaders der Output-Datei ****\r\n"));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.fit")) &&
+              Log().find(opening + "SIMPLE  =                    T /written by Velorin\r\n") !=
+                  std::string::npos &&
+              Log().ends_with("END      \r\n**** Ende des FITS-fileheaders der Output-Datei ****\r\n"));
 }
 
 TEST_F(SaveWorkflow, OldHeaderSizeKeptOrCutWithWarningOrRefused) {
@@ -83,8 +83,7 @@ TEST_F(SaveWorkflow, OldHeaderSizeKeptOrCutWithWarningOrRefused) {
   const std::string full = Slurp(Path("full.fit"));
   Save();
   EXPECT_EQ(Status(), "Error: kein Instrument ausgewählt, nichts gespeichert");
-  EXPECT_EQ(Slurp(Path("full.fit")), full);
-  EXPECT_TRUE(form->cmd_start->isEnabled());  // pick an instrument and save again
+  EXPECT_TRUE(Slurp(Path("full.fit")) == full && form->cmd_start->isEnabled());  // pick one, save again
 }
 
 // Saved header-only and flipped, each beside the input: row j of the input is row NAXIS2 + 1 - j of the
@@ -123,9 +122,8 @@ TEST_F(SaveWorkflow, WriteFailureAtAnyPointKeepsTheInputAndTheWindowUsable) {
     ::setrlimit(RLIMIT_FSIZE, &small);
     Save();
     ::setrlimit(RLIMIT_FSIZE, &normal);
+    EXPECT_TRUE(Slurp(Path("big.fit")) == image && !std::filesystem::exists(Path("copy.fit"))) << limit;
     EXPECT_EQ(Status(), "FATAL: Speichern fehlgeschlagen, siehe logfile.txt") << limit;
-    EXPECT_EQ(Slurp(Path("big.fit")), image) << limit;
-    EXPECT_FALSE(std::filesystem::exists(Path("copy.fit")));
     ExpectUnlocked();
   }
   form->Chk_speichernunter->setChecked(false);  // still usable: the same file reads and saves
@@ -168,8 +166,7 @@ TEST_F(SaveWorkflow, HeaderOnlySaveOfALargeFileReadsNoData) {
   };
   const long long before = bytesRead();
   Save();
-  EXPECT_EQ(Status(), "FERTIG");
-  EXPECT_LT(bytesRead() - before, 1 << 20);
+  EXPECT_TRUE(Status() == "FERTIG" && bytesRead() - before < 1 << 20) << Status();
 }
 
 TEST_F(SaveWorkflow, AFileThatCannotBeSavedSafelyIsLeftAsItIs) {
@@ -194,9 +191,7 @@ TEST_F(SaveWorkflow, AFileThatCannotBeSavedSafelyIsLeftAsItIs) {
     const std::string before = Slurp(Path("a.fit"));
     Save();
     EXPECT_EQ(Status(), status) << what;
-    if (std::string_view(status) != "FERTIG") {
-      EXPECT_EQ(Slurp(Path("a.fit")), before) << what;
-    }
+    EXPECT_TRUE(std::string_view(status) == "FERTIG" || Slurp(Path("a.fit")) == before) << what;
     std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_all);
   }
 }

@@ -23,8 +23,9 @@ TEST_F(CliFolder, FromHeaderTakesWhatCaptureSoftwareWrote) {
                            "nicht gespeichert: nofocal.fit: Fehler: Datei ohne WCS, es fehlt Maßstab "
                            "(FOCALLEN); nicht geändert"})
     EXPECT_NE(ran.out.find(part), std::string::npos) << ran.out;
-  EXPECT_TRUE(Slurp(dir / "nofocal.fit") == nofocal);
-  EXPECT_EQ(fits_test::FitsverifyProblems(dir / "out" / "a.fit"), "");
+  EXPECT_EQ(fits_test::FitsverifyProblems(dir / "out" / "a.fit") +
+                (Slurp(dir / "nofocal.fit") == nofocal ? "" : "changed"),
+            "");
   const Ran sky = RunIn(dir, std::string(VELORIN_PYTHON) + " " + VELORIN_SKY_OF + " out/a.fit");
   double ra = 0, dec = 0, scale = 0;
   std::istringstream(sky.out) >> ra >> dec >> scale;
@@ -53,15 +54,14 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
   for (const char* jobs : {"1", "4"}) {
     fresh();
     const Ran ran = RunIn(dir, kCli + " apply --quiet --from-header -j " + jobs + arguments + " ./g0.fit");
-    EXPECT_EQ(ran.status, 1);
     std::string bytes;
     for (int i = 0; i < 6; ++i) bytes += Slurp(dir / good(i));
     if (*jobs == '1') firstBytes = bytes;
-    EXPECT_TRUE(bytes == firstBytes) << "the bytes written with -j 4 differ";
-    for (const auto& [name, bytes] : bad) {
-      EXPECT_NE(ran.out.find("nicht gespeichert: " + name), std::string::npos) << ran.out;
-      EXPECT_TRUE(Slurp(dir / name) == bytes) << name;
-    }
+    EXPECT_TRUE(ran.status == 1 && bytes == firstBytes) << "the bytes written with -j 4 differ";
+    for (const auto& [name, bytes] : bad)
+      EXPECT_TRUE(ran.out.find("nicht gespeichert: " + name) != std::string::npos &&
+                  Slurp(dir / name) == bytes)
+          << ran.out;
     EXPECT_NE(ran.out.find("./g0.fit: dieselbe Datei wie g0.fit, nur einmal bearbeitet"), std::string::npos);
     std::string saved;  // output lines keep the order of the arguments
     std::istringstream lines(ran.out);
@@ -87,15 +87,12 @@ TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
   EXPECT_NE(ran.out.find("tall.fit: Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit"),
             std::string::npos)
       << ran.out;
-  EXPECT_EQ(ran.status, 1);
-  EXPECT_TRUE(Slurp(dir / "tall.fit") == tall);
+  EXPECT_TRUE(ran.status == 1 && Slurp(dir / "tall.fit") == tall);
   // A write beyond the file size limit fails as a full disk does: nothing half written.
   fs::create_directories(dir / "out");
   const Ran full = RunIn(dir, "ulimit -f 20; " + kCli + " apply --from-header --flip --output out tall.fit");
-  EXPECT_EQ(full.status, 1);
   EXPECT_NE(full.out.find("tall.fit: FATAL: Speichern fehlgeschlagen"), std::string::npos) << full.out;
-  EXPECT_TRUE(fs::is_empty(dir / "out"));
-  EXPECT_TRUE(Slurp(dir / "tall.fit") == tall);
+  EXPECT_TRUE(full.status == 1 && fs::is_empty(dir / "out") && Slurp(dir / "tall.fit") == tall);
 }
 
 TEST(JsonText, AnyBytesMakeValidJson) {

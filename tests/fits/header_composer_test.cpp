@@ -62,13 +62,12 @@ TEST(ComposeHeader, SignColumnsFlipAndTheInputsOwnScale) {
   plan.cdelt2 = 0.001f;
   plan.crota1 = 2.0f;
   plan.crota2 = 3.0f;
-  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 6).substr(0, 25), "TELESCOP= 'Refraktor 80'\n");
-  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 16),
-            "CDELT2  =  0.001000000 /\nCROTA1  =  2.000000000 /\nCROTA2  =  3.000000000 /\nEND\n");
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 6).substr(0, 25) + Cards(fits::ComposeHeader(plan), 16),
+            "TELESCOP= 'Refraktor 80'\nCDELT2  =  0.001000000 /\nCROTA1  =  2.000000000 /\n"
+            "CROTA2  =  3.000000000 /\nEND\n");
   plan.crota1 = 0.0f;
-  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 16),
-            "CDELT2  =  0.001000000 /\nCROTA2  =  3.000000000 /\nEND\n");
-  EXPECT_EQ(fits::ComposeHeader(plan).cdelt1, -0.001f);
+  EXPECT_EQ(Cards(fits::ComposeHeader(plan), 16) + std::to_string(fits::ComposeHeader(plan).cdelt1),
+            "CDELT2  =  0.001000000 /\nCROTA2  =  3.000000000 /\nEND\n-0.001000");
   plan.instrument->namesTelescope = false;  // a row named after its scale names no telescope
   EXPECT_EQ(Cards(fits::ComposeHeader(plan), 6).substr(0, 17), "EQUINOX = 2000.0\n");
   // A flipped image turns its ROWORDER, the comment in its column; other values stay.
@@ -117,8 +116,8 @@ TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
   lines[15] = "CHECKSUM= 'hcHjjc9ghcEghc9g'";  // on the last card: its DATASUM comes, a line goes
   plan.keepLines = std::span(lines.data(), 16);
   header = fits::ComposeHeader(plan);
-  EXPECT_TRUE(header.cut && header.integrity->hasChecksum && header.integrity->hasDatasum);
-  EXPECT_EQ(Cards(header, 32).substr(0, 30), "COMMENT line 13\nCHECKSUM= '000");
+  EXPECT_TRUE(header.cut && header.integrity->hasChecksum && header.integrity->hasDatasum &&
+              Cards(header, 32).starts_with("COMMENT line 13\nCHECKSUM= '000"));
   plan.fitOldHeader = false;  // the full rewrite has no limit: 37 cards give a second record
   plan.keepLines = std::span(lines.data(), 17);
   header = fits::ComposeHeader(plan);
@@ -142,10 +141,10 @@ TEST(ComposeHeader, CarriedLinesAsWrittenAndOtherWcsFormsDropped) {
   fits::ComposedHeader header = fits::ComposeHeader(plan);
   EXPECT_EQ(Cards(header, 18),
             "OBSERVER= 'Anna'\nCTYPE1A = 'RA---TAN'\nCD1_1A  = 1\n" + std::string(80, 'X') + "\nEND\n");
-  EXPECT_EQ(std::count_if(header.logLines.begin(), header.logLines.end(),
-                          [](const std::string& line) { return line.starts_with("Warnung: "); }),
-            6);
-  EXPECT_NE(std::find(header.logLines.begin(), header.logLines.end(), lines[9]), header.logLines.end());
+  std::string warned;  // the line too long for a card is logged whole
+  for (const std::string& line : header.logLines)
+    warned += line.starts_with("Warnung: ") ? "W" : line == lines[9] ? "X" : "";
+  EXPECT_EQ(warned, "WWWWWWX");
   plan.writeWcs = false;  // without our WCS every card is carried
   EXPECT_EQ(Cards(fits::ComposeHeader(plan)).substr(0, 45),
             "OBSERVER= 'Anna'\nCD1_1   =  -2.7E-4 / matrix\n");
@@ -173,7 +172,7 @@ TEST(ComposeHeader, ChecksumCardsSealHeaderAndDataToMinusZero) {
   // DATASUM right after CHECKSUM, the old comment kept, the log line as the card.
   EXPECT_EQ(Cards(header).substr(0, 11) + Cards(header).substr(28, 37),
             "CHECKSUM= '   / old comment\nDATASUM = '16909060'");
-  EXPECT_EQ(header.logLines[5], Cards(header).substr(0, header.logLines[5].size()));
   plan.keepLines = std::span(lines.data() + 1, 1);  // no such cards: none added
-  EXPECT_FALSE(fits::ComposeHeader(plan).integrity);
+  EXPECT_TRUE(header.logLines[5] == Cards(header).substr(0, header.logLines[5].size()) &&
+              !fits::ComposeHeader(plan).integrity);
 }
