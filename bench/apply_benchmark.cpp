@@ -50,13 +50,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path BenchDir() {
-  const char* base = std::getenv("VELORIN_BENCH_DIR");
-  return fs::absolute(base != nullptr && *base != '\0' ? fs::path(base) : fs::current_path()) /
-         "velorin_apply_bench";
-}
-
-const fs::path kDir = BenchDir();
+const fs::path kDir = bench::BenchDir("velorin_apply_bench");
 constexpr int kSmallFiles = 1000;
 constexpr std::int16_t kSmallWidth = 1024, kSmallHeight = 512;  // 1 MiB of BITPIX 16
 constexpr int kMediumFiles = 50;

@@ -1,5 +1,7 @@
 #include "bench/durable_files.h"
 
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/vfs.h>
@@ -58,6 +60,13 @@ bool IsInMemory(const std::string& folder) {
   struct statfs info {};
   if (::statfs(folder.c_str(), &info) != 0) return false;
   return info.f_type == TMPFS_MAGIC || info.f_type == RAMFS_MAGIC;
+}
+
+std::filesystem::path BenchDir(const char* name) {
+  const char* base = std::getenv("VELORIN_BENCH_DIR");
+  return std::filesystem::absolute(base != nullptr && *base != '\0' ? std::filesystem::path(base)
+                                                                    : std::filesystem::current_path()) /
+         name;
 }
 
 }  // namespace bench

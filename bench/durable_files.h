@@ -3,6 +3,7 @@
 // waiting from making the inputs.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace bench {
@@ -18,5 +19,9 @@ void SettleDisk();
 // Whether files in the folder live in memory (tmpfs, ramfs), where fsync
 // costs nothing and a save benchmark would measure nothing.
 bool IsInMemory(const std::string& folder);
+
+// A benchmark's scratch folder of this name in $VELORIN_BENCH_DIR, or else in
+// the current directory.
+std::filesystem::path BenchDir(const char* name);
 
 }  // namespace bench

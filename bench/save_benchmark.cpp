@@ -32,13 +32,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path BenchDir() {
-  const char* base = std::getenv("VELORIN_BENCH_DIR");
-  return fs::absolute(base != nullptr && *base != '\0' ? fs::path(base) : fs::current_path()) /
-         "velorin_bench";
-}
-
-const fs::path kDir = BenchDir();
+const fs::path kDir = bench::BenchDir("velorin_bench");
 constexpr std::int16_t kSide512 = 16384;                     // 16384 x 16384 x 2 bytes = 512 MiB
 constexpr std::int16_t kWidth1G = 16384, kHeight1G = 32767;  // about 1 GiB
 constexpr auto kHeaderBytes = static_cast<std::int64_t>(fits::kRecordBytes);
