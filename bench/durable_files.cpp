@@ -1,5 +1,6 @@
 #include "bench/durable_files.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include <fcntl.h>
@@ -67,6 +68,15 @@ std::filesystem::path BenchDir(const char* name) {
   return std::filesystem::absolute(base != nullptr && *base != '\0' ? std::filesystem::path(base)
                                                                     : std::filesystem::current_path()) /
          name;
+}
+
+bool MakeScratchFolder(const std::filesystem::path& dir) {
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  if (!error && !IsInMemory(dir.string())) return true;
+  std::fprintf(stderr, "%s: not a folder on a disk; set VELORIN_BENCH_DIR to one\n", dir.c_str());
+  std::filesystem::remove(dir, error);  // only when still empty
+  return false;
 }
 
 }  // namespace bench

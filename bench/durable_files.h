@@ -24,4 +24,8 @@ bool IsInMemory(const std::string& folder);
 // the current directory.
 std::filesystem::path BenchDir(const char* name);
 
+// Creates the scratch folder; false, with a line on standard error, when it
+// cannot be made or lies in memory, where flushes would measure nothing.
+bool MakeScratchFolder(const std::filesystem::path& dir);
+
 }  // namespace bench

@@ -245,13 +245,8 @@ BENCHMARK(BM_FullRewrite1GiBPeakMemory)->Unit(benchmark::kMillisecond)->UseRealT
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
+  if (!bench::MakeScratchFolder(kDir)) return 2;
   std::error_code error;
-  fs::create_directories(kDir, error);
-  if (error || bench::IsInMemory(kDir.string())) {
-    std::fprintf(stderr, "%s: not a folder on a disk; set VELORIN_BENCH_DIR to one\n", kDir.c_str());
-    fs::remove(kDir, error);  // only when still empty
-    return 2;
-  }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   fs::remove_all(kDir, error);
