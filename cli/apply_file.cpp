@@ -1,5 +1,7 @@
 #include "cli/apply_file.h"
 
+#include <utility>
+
 #include "cli/field_state.h"
 #include "cli/instrument_rows.h"
 #include "coords/number_text.h"
@@ -122,7 +124,7 @@ bool ChooseFlip(FieldState& state, std::int16_t naxis2, pipeline::LogSink& log) 
 FileResult Finish(FileResult& result, std::string status, const pipeline::LogBuffer& log) {
   result.status = std::move(status);
   result.log = log.Bytes();
-  return result;
+  return std::move(result);
 }
 
 }  // namespace
@@ -182,7 +184,7 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
       h.bitpix, h.naxis1, h.naxis2,
       std::int64_t{h.headerCardCount} * static_cast<std::int64_t>(fits::kCardBytes)};
   const fits::SaveResult saved = pipeline::WriteOutput(
-      {path, OutputName(options, path), layout, read.asRead, options.flip}, header, log);
+      {path, OutputName(options, path), layout, read.asRead, options.flip, &result.unflushed}, header, log);
   result.ok = saved.ok();
   result.detail = saved.error;
   if (result.ok) TakeWrittenValues(header.bytes, result);

@@ -12,6 +12,8 @@ namespace cli {
 // Where a file's result goes: the input itself, or its name in --output.
 std::string OutputName(const Options& options, const std::string& input);
 
+// A header written in place is left in the result's unflushed file, for the
+// caller to flush with the others of the batch.
 FileResult ApplyToFile(const Options& options, const std::string& path);
 
 }  // namespace cli

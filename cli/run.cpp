@@ -1,5 +1,6 @@
 #include "cli/run.h"
 
+#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -10,6 +11,7 @@
 #include "cli/progress.h"
 #include "cli/show_file.h"
 #include "fits/platform_file.h"
+#include "pipeline/write_output.h"
 
 namespace cli {
 namespace {
@@ -55,6 +57,9 @@ std::string ResultLine(const Options& options, const std::string& file, const Fi
   return object.Text() + "\n";
 }
 
+constexpr std::size_t kMostUnflushed = 256;
+constexpr auto kLongestWait = std::chrono::seconds(1);
+
 }  // namespace
 
 int RunApply(const Options& options) {
@@ -80,7 +85,7 @@ int RunApply(const Options& options) {
     progress.FileDone(results[i].bytes);
   };
   bool allSaved = true;
-  const auto report = [&](std::size_t i) {
+  const auto print = [&](std::size_t i) {
     const std::string& file = options.files[i];
     FileResult& result = results[i];
     if (const auto first = skipped[i].sameFile) {
@@ -102,7 +107,53 @@ int RunApply(const Options& options) {
     result.ok = ok;
     progress.Draw();
   };
-  RunInOrder(options.files.size(), options.jobs, work, report, [&] { progress.Draw(); });
+  // Headers written in place are flushed many at once; the lines of the
+  // files reported since the first of them wait for that flush, so that no
+  // file is called saved before it is on the disk. Each waits a second at
+  // most, and each holds its file open, so only so many wait.
+  std::vector<std::size_t> waiting;
+  std::size_t unflushed = 0;
+  auto firstWaiting = std::chrono::steady_clock::now();
+  const auto flushWaiting = [&] {
+    std::vector<fits::platform::File> files;
+    std::vector<std::size_t> owners;
+    for (const std::size_t i : waiting)
+      if (results[i].unflushed.IsOpen()) {
+        files.push_back(std::move(results[i].unflushed));
+        owners.push_back(i);
+      }
+    std::vector<std::string> errors = fits::platform::SyncAll(files);
+    for (std::size_t k = 0; k < files.size(); ++k) {
+      if (errors[k].empty()) files[k].Close(errors[k]);
+      if (errors[k].empty()) continue;
+      FileResult& result = results[owners[k]];
+      result.ok = false;
+      result.status = fits::StatusText(fits::SaveCode::Failed);
+      result.detail = errors[k];
+      result.values = {};
+      result.log += pipeline::SaveErrorLine(errors[k]) + "\r\n";
+    }
+    for (const std::size_t i : waiting) print(i);
+    waiting.clear();
+    unflushed = 0;
+  };
+  const auto flushWhenDue = [&] {
+    if (!waiting.empty() &&
+        (unflushed >= kMostUnflushed || std::chrono::steady_clock::now() - firstWaiting >= kLongestWait))
+      flushWaiting();
+  };
+  const auto report = [&](std::size_t i) {
+    if (waiting.empty() && !results[i].unflushed.IsOpen()) return print(i);
+    if (waiting.empty()) firstWaiting = std::chrono::steady_clock::now();
+    waiting.push_back(i);
+    unflushed += results[i].unflushed.IsOpen();
+    flushWhenDue();
+  };
+  RunInOrder(options.files.size(), options.jobs, work, report, [&] {
+    flushWhenDue();
+    progress.Draw();
+  });
+  flushWaiting();
   progress.Clear();
   if (log.is_open() && !log) {
     std::cerr << "velorin-cli: --log nicht vollständig geschrieben: " << options.logFile << "\n";

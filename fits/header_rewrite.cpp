@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "fits/file_replace.h"
 #include "fits/platform_file.h"
@@ -20,15 +21,19 @@ bool SizeKeepsDataOffset(std::string_view header, std::int64_t oldHeaderBytes, S
 
 }  // namespace
 
-SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header,
-                                std::int64_t oldHeaderBytes) {
+SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header, std::int64_t oldHeaderBytes,
+                                platform::File* unflushed) {
   SaveResult result;
   if (!SizeKeepsDataOffset(header, oldHeaderBytes, result)) return result;
   if (RefusedAsWriteProtected(path, result)) return result;
   platform::File file = platform::OpenForUpdate(path, result.error);
-  if (file.IsOpen() && WriteAt(file, header, 0, result.error) && Sync(file, result.error) &&
-      file.Close(result.error))
+  if (!file.IsOpen() || !WriteAt(file, header, 0, result.error)) return result;
+  if (unflushed) {
+    *unflushed = std::move(file);
     result.code = SaveCode::Saved;
+  } else if (Sync(file, result.error) && file.Close(result.error)) {
+    result.code = SaveCode::Saved;
+  }
   return result;
 }
 

@@ -6,15 +6,18 @@
 #include <string>
 #include <string_view>
 
+#include "fits/platform_file.h"
 #include "fits/save_result.h"
 
 namespace fits {
 
-// Writes the header at offset 0 of the file itself and flushes it.
+// Writes the header at offset 0 of the file itself and flushes it, or, with
+// unflushed, hands the written file over for the caller to flush together
+// with others (platform::SyncAll) before it calls the file saved.
 // oldHeaderBytes guards the data's offset: a header of another size is
 // refused without writing.
-SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header,
-                                std::int64_t oldHeaderBytes);
+SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header, std::int64_t oldHeaderBytes,
+                                platform::File* unflushed = nullptr);
 
 // Copies input to target with the new header in place of the old one; the
 // copy appears complete or not at all, and input is never changed.

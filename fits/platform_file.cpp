@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -304,6 +305,26 @@ bool CopyRange(const File& from, std::int64_t offset, std::int64_t size, const F
 bool Sync(const File& file, std::string& error) {
   if (::fsync(file.Descriptor()) != 0) return Failed(error, "Schreiben auf die Platte fehlgeschlagen");
   return true;
+}
+
+std::vector<std::string> SyncAll(std::span<const File> files) {
+  std::vector<std::string> errors(files.size());
+  std::map<dev_t, bool> flushed;  // by device: whether the one flush of it succeeded
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    bool whole = false;
+#ifdef __linux__
+    struct stat status {};
+    if (::fstat(files[i].Descriptor(), &status) == 0) {
+      const auto [device, first] = flushed.try_emplace(status.st_dev, false);
+      if (first) device->second = ::syncfs(files[i].Descriptor()) == 0;
+      whole = device->second;
+    }
+#endif
+    // A failed flush of the whole file system is asked again of each file,
+    // which reports its own write errors only.
+    if (!whole) Sync(files[i], errors[i]);
+  }
+  return errors;
 }
 
 void StartWriteBack(const File& file, std::int64_t offset, std::int64_t size) {

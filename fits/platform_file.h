@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fits::platform {
 
@@ -95,6 +96,11 @@ bool WriteGathered(const File& file, std::span<const std::string_view> pieces, s
 // Appends size bytes of from, starting at offset, inside the kernel where it can.
 bool CopyRange(const File& from, std::int64_t offset, std::int64_t size, const File& to, std::string& error);
 bool Sync(const File& file, std::string& error);
+// Flushes many written files at once: one flush of each file system they
+// lie on where the system has such a call (a disk flush costs about the same
+// for one file as for a thousand), else file by file. Returns each file's
+// error, empty when it reached the disk.
+std::vector<std::string> SyncAll(std::span<const File> files);
 // Starts writing a just-written range to disk without waiting, so the disk
 // works while later data are still being produced and the final Sync has
 // little left. Only a hint: where the system has no such call it does

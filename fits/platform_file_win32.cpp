@@ -408,6 +408,13 @@ bool Sync(const File& file, std::string& error) {
   return true;
 }
 
+// Windows flushes a file system only for an administrator: file by file.
+std::vector<std::string> SyncAll(std::span<const File> files) {
+  std::vector<std::string> errors(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) Sync(files[i], errors[i]);
+  return errors;
+}
+
 bool CopyAttributes(const std::string& from, const File& to, bool keepOwner, std::string& error) {
   // Owner and access list: a new file takes its folder's, which is what a
   // Windows user expects of a file saved there.

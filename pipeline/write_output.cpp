@@ -33,7 +33,8 @@ fits::SaveResult WriteHeaderOnly(const OutputRequest& request, fits::ComposedHea
   }
   if (!result.ok()) return result;
   return fits::IsSameFile(request.input, request.output)
-             ? fits::RewriteHeaderInPlace(request.output, header.bytes, request.layout.dataOffset)
+             ? fits::RewriteHeaderInPlace(request.output, header.bytes, request.layout.dataOffset,
+                                          request.unflushed)
              : fits::CopyWithNewHeader(request.input, header.bytes, request.layout.dataOffset,
                                        request.output);
 }
@@ -68,11 +69,15 @@ fits::SaveResult WriteOutput(const OutputRequest& request, fits::ComposedHeader&
       request.flip ? WriteFlipped(request, header) : WriteHeaderOnly(request, header, dataSumRecomputed);
   LogOutputHeader(request, header, dataSumRecomputed, log);
   if (!result.ok()) {
-    log.WriteLine("Error: Speichern fehlgeschlagen: " + result.error);
+    log.WriteLine(SaveErrorLine(result.error));
   } else if (!result.error.empty()) {
     log.WriteLine("Warnung: " + result.error);
   }
   return result;
+}
+
+std::string SaveErrorLine(std::string_view error) {
+  return "Error: Speichern fehlgeschlagen: " + std::string(error);
 }
 
 fits::SaveCode SaveStatus(const fits::SaveResult& result, bool cut) {

@@ -21,6 +21,9 @@ struct OutputRequest {
   fits::ImageLayout layout;
   fits::platform::FileIdentity inputAsRead;  // a file changed since is not saved over
   bool flip = false;
+  // A header-only save in place hands its written file here instead of
+  // flushing it, when the caller flushes many at once.
+  fits::platform::File* unflushed = nullptr;
 };
 
 // Why a save may not start: no usable header read, or a WCS to write with no
@@ -30,6 +33,9 @@ std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPla
 // Writes the output and logs its header between the opening and closing
 // lines, the recomputed integrity cards and, on failure, why.
 fits::SaveResult WriteOutput(const OutputRequest& request, fits::ComposedHeader& header, LogSink& log);
+
+// The log line of a save that failed, with the reason.
+std::string SaveErrorLine(std::string_view error);
 
 // The status code of a finished save.
 fits::SaveCode SaveStatus(const fits::SaveResult& result, bool cut);
