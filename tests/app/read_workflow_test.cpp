@@ -60,6 +60,10 @@ TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
             "v+ v+ v+x v+ v+x v+ | v- | h+  5| 34| 31.9| 5.57554|-5| 23|-5.39111| 2| 2|");  // 1.5 to even
   // The values come from the field texts, not from the cards.
   EXPECT_TRUE(form->shared.Crval1 == float(15.0 * double(5.57554f)) && form->shared.Crval2 == -5.39111f);
+  form->chk_wcs->setChecked(false);  // showing and enabling are independent: hidden and shown, still locked
+  EXPECT_TRUE(State().ends_with("| h- | v+ ")) << State();
+  form->chk_wcs->setChecked(true);
+  EXPECT_TRUE(State().ends_with("| v- | h+ ")) << State();
   ASSERT_EQ(form->Cb_instrume->count(), 3);
   EXPECT_EQ(form->Cb_instrume->itemText(2).toStdString() + std::to_string(form->SelectedInstrumentRow()),
             "C142");

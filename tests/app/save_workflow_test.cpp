@@ -170,28 +170,24 @@ TEST_F(SaveWorkflow, HeaderOnlySaveOfALargeFileReadsNoData) {
 }
 
 TEST_F(SaveWorkflow, AFileThatCannotBeSavedSafelyIsLeftAsItIs) {
-  // Changed by another program after the read, write-protected, or one of
-  // several hard links replaced by a flip: nothing is written, and the status
-  // says why; the header-only save of a hard-linked file writes in place.
+  // Changed by another program after the read, write-protected, or one of several hard links replaced by a
+  // flip: nothing is written, and the status says why. Each refusal of the file functions in both modes, and
+  // the header-only write through a hard link, are the fits tests'.
   const std::pair<std::string, const char*> rows[] = {
       {"changed", "Error: Datei seit dem Lesen verändert, nichts gespeichert"},
-      {"protected flip", "Error: Datei schreibgeschützt, nichts gespeichert"},
-      {"linked flip", "Error: Datei hat mehrere Hardlinks, nichts gespeichert"},
-      {"linked", "FERTIG"}};
+      {"protected", "Error: Datei schreibgeschützt, nichts gespeichert"},
+      {"linked", "Error: Datei hat mehrere Hardlinks, nichts gespeichert"}};
   for (const auto& [what, status] : rows) {
-    std::filesystem::remove(Path("other.fit"));
     Write("a.fit", Image());
-    if (what.starts_with("linked")) std::filesystem::create_hard_link(Path("a.fit"), Path("other.fit"));
+    if (what == "linked") std::filesystem::create_hard_link(Path("a.fit"), Path("other.fit"));
     ReadAndEnterWcs("a.fit");
-    form->ob_flipNS->setChecked(what.ends_with("flip"));
-    if (what.starts_with("protected"))
-      std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_read);
+    form->ob_flipNS->setChecked(what != "changed");
+    if (what == "protected") std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_read);
     // Another program writes a header of two records into the file.
-    if (what.starts_with("changed")) Write("a.fit", Image(std::vector<std::string>(40, "COMMENT x")));
+    if (what == "changed") Write("a.fit", Image(std::vector<std::string>(40, "COMMENT x")));
     const std::string before = Slurp(Path("a.fit"));
     Save();
-    EXPECT_EQ(Status(), status) << what;
-    EXPECT_TRUE(std::string_view(status) == "FERTIG" || Slurp(Path("a.fit")) == before) << what;
+    EXPECT_TRUE(Status() == status && Slurp(Path("a.fit")) == before) << what << ": " << Status();
     std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_all);
   }
 }

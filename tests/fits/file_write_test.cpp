@@ -54,7 +54,6 @@ TEST(WriteFlippedImage, RowsReversedBytesKeptForEveryBitpix) {
     EXPECT_EQ(Slurp(dir / "out.fit"), Flipped(input, layout, kHeader))
         << layout.bitpix << " " << layout.naxis1;
   }
-  EXPECT_EQ(fits::DataBytes({-64, 32767, 32767, 0}), std::int64_t{32767} * 32767 * 8);  // 64 bits
 }
 
 // Permissions and owner kept: ReplaceFile.SymbolicLinkStaysAndRealFileKeepsOwner.

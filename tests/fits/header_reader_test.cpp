@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "coords/number_text.h"
-#include "fits/wcs_forms.h"
 #include "fits_test_files.h"
 
 using fits::ReadCode;
@@ -180,18 +179,6 @@ TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
     EXPECT_FLOAT_EQ(read.result.cdelt2, cdelt2) << cards[6];
     EXPECT_NEAR(std::fabs(read.result.crota2), crota2, 1e-4) << cards[6];
   }
-}
-
-TEST(IsPrimaryWcsCard, EveryFormOfTheWcsButNotAlternates) {
-  for (const char* keyword :
-       {"CD1_1   ", "CD2_2",    "PC1_2   ", "PV2_1   ", "PS1_0",    "CUNIT1  ", "CUNIT2",
-        "LONPOLE ", "LATPOLE",  "WCSAXES ", "RADECSYS", "EPOCH   ", "A_ORDER ", "B_ORDER",
-        "AP_ORDER", "BP_ORDER", "A_0_2   ", "B_1_1",    "AP_2_0  ", "BP_0_1  ", "CD10_12 ",
-        "CDELT1  ", "CROTA2  ", "EQUINOX ", "RADESYS ", "CTYPE2  ", "CRVAL1  ", "CRPIX2  "})
-    EXPECT_TRUE(fits::IsPrimaryWcsCard(keyword)) << keyword;
-  for (const char* keyword : {"CD1_1A  ", "PC1_1B  ", "CTYPE1A ", "CUNIT1A ", "A_DMAX  ", "CD1_    ",
-                              "CD_1    ", "PCOUNT  ", "HISTORY ", "A_1_    ", "CDELT1A ", "EPOCHX  "})
-    EXPECT_FALSE(fits::IsPrimaryWcsCard(keyword)) << keyword;
 }
 
 TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
