@@ -71,8 +71,11 @@ TEST_F(SaveWorkflow, OldHeaderSizeKeptOrCutWithWarningOrRefused) {
   std::vector<std::string> history, blanks(81);
   for (int i = 0; i < 28; ++i) history.push_back("HISTORY step " + std::to_string(i));
   blanks[40] = "SWCREATE= 'old'";
-  Write("long.fit", Image(blanks));  // three records
+  Write("long.fit", Image(blanks));  // three records: counted, logged, and kept with the data after them
   ReadAndEnterWcs("long.fit");
+  EXPECT_TRUE(Status() == "Fitsfileheader > 36 Zeilen" &&
+              Log().find("\r\nWarnung: Fitsheader länger als 36 Zeilen\r\n") != std::string::npos)
+      << Status();
   SaveAndJudge("long.fit");
   EXPECT_EQ(Slurp(Path("long.fit")).substr(3 * 2880), Image().substr(2880));
   Write("full.fit", Image(history));  // 36 cards, END the last one

@@ -13,14 +13,12 @@ using fits_test::Header;
 struct Read : fits::ReaderWindow {
   fits::HeaderReadResult result;
   std::vector<std::string> log, calls;  // calls in order
-  std::streamoff position = 0;
   int room = 31;
   Read(const std::string& file, std::vector<std::string> removeKeys = {}, std::size_t keepRoom = 201,
        int room = 31)
       : room(room) {
     std::istringstream input(file);
     result = fits::ReadHeader(input, removeKeys, keepRoom, *this);
-    position = input.tellg();
   }
   void SetFieldText(fits::CoordinateBox box, const std::string& text) override {
     calls.push_back("field " + std::to_string(static_cast<int>(box)) + " " + text);
@@ -48,23 +46,6 @@ static std::string Image(const std::vector<std::string_view>& extra, std::size_t
   for (std::string_view c : extra) header += Card(c);
   header += Card("END");
   return header.append(fits::FillBytes(std::int64_t(header.size())), ' ') + std::string(dataBytes, '\0');
-}
-
-TEST(ReadHeader, CountsCardsAndStopsAtTheFirstDataByte) {
-  // END as the 10th card: 26 fill cards are read, not logged; a card is logged up to its last non-blank.
-  const Read short10(Image({"OBJECT  = 'M1'", "A       = 1", "B       = 2", "C       = 3"}));
-  EXPECT_TRUE(short10.log.size() == 10u && short10.log[0] == kSimple);
-  // END as the 36th card, then as the 40th: one warning.
-  const Read full36(Image(std::vector<std::string_view>(30, "HISTORY x")));
-  const Read long40(Image(std::vector<std::string_view>(34, "HISTORY y")));
-  EXPECT_EQ(full36.result.keptCards.size(), 30u);
-  for (const auto& [read, code, cards] : {std::tuple{&short10, ReadCode::HeaderRead, 36},
-                                          {&full36, ReadCode::HeaderRead, 36},
-                                          {&long40, ReadCode::LongHeader, 72}})
-    EXPECT_EQ(
-        std::tuple(read->result.code, read->result.fatal, int(read->result.headerCardCount), read->position),
-        std::tuple(code, false, cards, std::streamoff(cards * 80)));
-  EXPECT_EQ(long40.log[36] + "|" + long40.log[37], "HISTORY y|Warnung: Fitsheader länger als 36 Zeilen");
 }
 
 TEST(ReadHeader, KeepsOtherCardsUnlessRemoved) {
