@@ -13,19 +13,12 @@ class ReadWorkflow : public app_test::WindowTest {
   bool Logged(const std::string& line) { return Log().find(line + "\r\n") != std::string::npos; }
 };
 
-static const std::string kPlain =
-    Header(
-        "SIMPLE  =                    T / conforms to FITS standard|"
-        "BITPIX  =                   16 / array data type|NAXIS   =                    2|"
-        "NAXIS1  =                    3|NAXIS2  =                    2|OBJECT  = 'M 35'|"
-        "SWCREATE= 'Capture'||END") +
-    std::string(2880, '\0');
+static const std::string kPlain = fits_test::MakeFits(3, 2, {"OBJECT  = 'M 35'", "SWCREATE= 'Capture'", ""});
 static const std::string kWcs =
-    Header(
-        "SIMPLE  = T|BITPIX  = -32|NAXIS   = 2|NAXIS1  = 3|NAXIS2  = 2|CTYPE1  = 'RA---TAN'|"
-        "CTYPE2  = 'DEC--TAN'|CRVAL1  = 83.6331|CRVAL2  = -5.39111|CRPIX1  = 2.0|CRPIX2  = 1.5|"
-        "CDELT1  = -0.0002|CDELT2  = 0.0002|TELESCOP= 'C14'               / Celestron|END") +
-    std::string(2880, '\0');
+    fits_test::MakeFits(3, 2,
+                        {"CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 83.6331",
+                         "CRVAL2  = -5.39111", "CRPIX1  = 2.0", "CRPIX2  = 1.5", "CDELT1  = -0.0002",
+                         "CDELT2  = 0.0002", "TELESCOP= 'C14'               / Celestron"});
 
 TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {
   Write("m35.fit", kPlain);
@@ -40,10 +33,10 @@ TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {
                 Card("OBJECT  = 'M 35'") + "2 2880");
   EXPECT_EQ(Log(),
             "**** FITS-fileheader von Input-Datei " + Path("m35.fit") +
-                " ****\r\nSIMPLE  =                    T / conforms to FITS standard\r\n"
-                "BITPIX  =                   16 / array data type\r\nNAXIS   =                    2\r\n"
-                "NAXIS1  =                    3\r\nNAXIS2  =                    2\r\nOBJECT  = 'M 35'\r\n"
-                "SWCREATE= 'Capture'\r\nWarnung:  Leerzeile im Fitsheader\r\nEND\r\n"
+                " ****\r\nSIMPLE  =                    T\r\nBITPIX  =                   16\r\n"
+                "NAXIS   =                    2\r\nNAXIS1  =                    3\r\nNAXIS2  =               "
+                "     2\r\n"
+                "OBJECT  = 'M 35'\r\nSWCREATE= 'Capture'\r\nWarnung:  Leerzeile im Fitsheader\r\nEND\r\n"
                 "**** Ende des FITS-fileheaders der Input-Datei ****\r\n");
   form->ob_flipNS->setChecked(true);  // a cancelled dialog leaves everything as it was
   const std::string log = Log(), state = State();
