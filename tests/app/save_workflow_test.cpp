@@ -28,7 +28,7 @@ class SaveWorkflow : public app_test::WindowTest {
   void SaveAndJudge(const std::string& name, const char* status = "FERTIG", const std::string& extra = "") {
     Save();
     EXPECT_EQ(Status(), status);
-    EXPECT_EQ(app_test::FitsverifyProblems(Path(name)), "");
+    EXPECT_EQ(FitsverifyProblems(Path(name)), "");
     EXPECT_EQ(app_test::AstropyProblems(R"({"path": ")" + Path(name) +
                                         R"(", "crpix": [3, 2], "crval": [92.225, 24.33])" + extra + "}"),
               "");
@@ -141,8 +141,7 @@ TEST_F(SaveWorkflow, ChecksumsStayTrueAndExtensionsFollowUnchanged) {
   for (const auto& [kind, flip] :
        {std::pair{"checksum_only", false}, {"extensions", false}, {"extensions", true}}) {
     SCOPED_TRACE(kind + std::string(flip ? " flip" : ""));
-    app_test::Problems(
-        std::string(VELORIN_PYTHON) + " " + VELORIN_MAKE_FITS + " " + kind + " " + Path("in.fit"), "");
+    Problems(std::string(VELORIN_PYTHON) + " " + VELORIN_MAKE_FITS + " " + kind + " " + Path("in.fit"), "");
     const std::string input = Slurp(Path("in.fit"));
     ReadAndEnterWcs("in.fit");
     (flip ? form->ob_flipNS : form->ob_NurHeader)->setChecked(true);

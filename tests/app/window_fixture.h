@@ -15,14 +15,9 @@
 #include "fits_test_files.h"
 #include "shell_commands.h"
 
-using fits_test::Card;
-using fits_test::Header;
-using fits_test::Slurp;
+using namespace fits_test;
 
 namespace app_test {
-
-using fits_test::FitsverifyProblems;
-using fits_test::Problems;
 
 // check_wcs.py with its expectations as JSON (without single quotes).
 inline std::string AstropyProblems(const std::string& json) {

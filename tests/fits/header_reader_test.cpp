@@ -7,8 +7,7 @@
 #include "fits_test_files.h"
 
 using fits::ReadCode;
-using fits_test::Card;
-using fits_test::Header;
+using namespace fits_test;
 
 struct Read : fits::ReaderWindow {
   fits::HeaderReadResult result;
@@ -56,7 +55,6 @@ TEST(ReadHeader, KeepsOtherCardsUnlessRemoved) {
   EXPECT_EQ(read.result.keptCards,
             (std::vector<std::string>{Card("HISTORY one"), Card("HIERARCH x"), Card("simple  = T"),
                                       Card("ENDE    = 1"), Card("COMMENT c")}));
-  EXPECT_TRUE(read.Logged("Warnung:  Leerzeile im Fitsheader"));
   // A key longer than a keyword removes nothing; one empty after trimming removes every card.
   const std::pair<std::vector<std::string>, std::size_t> rows[] = {
       {{"HIST"}, 4}, {{"  HISTORY  "}, 4}, {{"HISTORYXX"}, 5}, {{"HI", "COMMENT"}, 2}, {{"  "}, 0}};
@@ -140,16 +138,13 @@ TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
 }
 
 TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
-  // 30 degrees, 1 arc-second pixels, RA increasing to the left; CD cards beside CDELT cards: the CDELT
-  // cards stand. CDELT2 negative (a flipped image): the same matrix with CDELT2 positive, turned by 180.
-  const std::vector<std::string_view> cd = {
-      "CD1_1   = -2.4056261216234E-04", "CD1_2   = -1.3888888888889E-04", "CD2_1   = -1.3888888888889E-04",
-      "CD2_2   =  2.4056261216234E-04"};
+  // A rotated CD matrix is the window's save test, judged by astropy. PC cards scale by CDELT; CD cards
+  // beside CDELT cards: the CDELT cards stand. CDELT2 negative (a flipped image): the same matrix with
+  // CDELT2 positive, turned by 180.
   // clang-format off
   const std::tuple<std::vector<std::string_view>, float, float, float> rows[] = {
-      {cd, -1.0f / 3600, 1.0f / 3600, 30},
       {{"CDELT1  = -0.001", "CDELT2  = 0.001", "PC1_1   = 0", "PC1_2   = 1", "PC2_1   = -1", "PC2_2   = 0"}, -0.001f, 0.001f, 90},
-      {{"CDELT1  = -0.002", "CDELT2  = 0.002", cd[0]}, -0.002f, 0.002f, 0},
+      {{"CDELT1  = -0.002", "CDELT2  = 0.002", "CD1_1   = -2.4056261216234E-04"}, -0.002f, 0.002f, 0},
       {{"CD1_1   = 0.001", "CD2_2   = -0.001", "CD3_1   = 1"}, -0.001f, 0.001f, 180}};
   // clang-format on
   for (auto [cards, cdelt1, cdelt2, crota2] : rows) {
