@@ -52,8 +52,9 @@ class WindowTest : public testing::Test {
   // Buttons and options, then the WCS group (as one when all alike) and the picture.
   std::string State() const {
     std::string state, group = Flag(form->tb_d);
-    for (QWidget* control : {form->cmd_fitsauswahl, form->cmd_start, form->chk_wcs, form->ob_flipNS,
-                             form->ob_NurHeader, form->Chk_speichernunter})
+    for (const QWidget* control :
+         std::initializer_list<const QWidget*>{form->cmd_fitsauswahl, form->cmd_start, form->chk_wcs,
+                                               form->ob_flipNS, form->ob_NurHeader, form->Chk_speichernunter})
       state += Flag(control);
     for (QWidget* control : form->WcsGroup()) group = Flag(control) == group ? group : "mixed ";
     return state + "| " + group + "| " + Flag(form->Image1);
