@@ -110,31 +110,6 @@ TEST_F(SaveWorkflow, MatrixWcsIsCarriedAsScaleAndRotation) {
   }
 }
 
-TEST_F(SaveWorkflow, WriteFailureAtAnyPointKeepsTheInputAndTheWindowUsable) {
-  const std::string image = fits_test::MakeFits(200, 150);  // 22 records
-  fits::platform::IgnoreFileSizeSignal();
-  rlimit normal{};
-  ::getrlimit(RLIMIT_FSIZE, &normal);
-  for (const int limit : {30000, -30000}) {  // negative: the full rewrite
-    Write("big.fit", image);
-    ReadAndEnterWcs("big.fit");
-    (limit < 0 ? form->ob_flipNS : form->ob_NurHeader)->setChecked(true);
-    form->Chk_speichernunter->setChecked(limit > 0);  // the header-only path must copy to fail
-    AnswerDialog(Path("copy.fit"));
-    rlimit small{rlim_t(std::abs(limit)), normal.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    Save();
-    ::setrlimit(RLIMIT_FSIZE, &normal);
-    EXPECT_TRUE(Slurp(Path("big.fit")) == image && !std::filesystem::exists(Path("copy.fit"))) << limit;
-    EXPECT_EQ(Status(), "FATAL: Speichern fehlgeschlagen, siehe logfile.txt") << limit;
-    ExpectUnlocked();
-  }
-  form->Chk_speichernunter->setChecked(false);  // still usable: the same file reads and saves
-  ReadAndEnterWcs("big.fit");
-  Save();
-  EXPECT_EQ(Status(), "FERTIG");
-}
-
 TEST_F(SaveWorkflow, ChecksumsStayTrueAndExtensionsFollowUnchanged) {
   // Inputs written by astropy; "checksum_only" lacks its DATASUM card. DATASUM is recomputed only when the
   // data changed or it was missing; CHECKSUM always.
@@ -171,25 +146,45 @@ TEST_F(SaveWorkflow, HeaderOnlySaveOfALargeFileReadsNoData) {
   EXPECT_TRUE(Status() == "FERTIG" && bytesRead() - before < 1 << 20) << Status();
 }
 
-TEST_F(SaveWorkflow, AFileThatCannotBeSavedSafelyIsLeftAsItIs) {
-  // Changed by another program after the read, write-protected, or one of several hard links replaced by a
-  // flip: nothing is written, and the status says why. Each refusal of the file functions in both modes, and
-  // the header-only write through a hard link, are the fits tests'.
+TEST_F(SaveWorkflow, ARefusedOrFailedSaveLeavesTheFileAndTheWindowUsable) {
+  // Changed by another program after the read, write-protected, one of several hard links replaced by a
+  // flip, or a write that fails at the file size limit as on a full disk (the header-only save must copy to
+  // fail): nothing is written, and the status says why. Each refusal of the file functions in both modes,
+  // and the header-only write through a hard link, are the fits tests'.
+  const std::string image = fits_test::MakeFits(200, 150);  // 22 records
+  fits::platform::IgnoreFileSizeSignal();
+  rlimit normal{};
+  ::getrlimit(RLIMIT_FSIZE, &normal);
+  const rlimit small{30000, normal.rlim_max};
   const std::pair<std::string, const char*> rows[] = {
       {"changed", "Error: Datei seit dem Lesen verändert, nichts gespeichert"},
       {"protected", "Error: Datei schreibgeschützt, nichts gespeichert"},
-      {"linked", "Error: Datei hat mehrere Hardlinks, nichts gespeichert"}};
+      {"linked", "Error: Datei hat mehrere Hardlinks, nichts gespeichert"},
+      {"full copy", "FATAL: Speichern fehlgeschlagen, siehe logfile.txt"},
+      {"full flip", "FATAL: Speichern fehlgeschlagen, siehe logfile.txt"}};
   for (const auto& [what, status] : rows) {
-    Write("a.fit", Image());
+    std::filesystem::remove(Path("other.fit"));
+    Write("a.fit", image);
     if (what == "linked") std::filesystem::create_hard_link(Path("a.fit"), Path("other.fit"));
     ReadAndEnterWcs("a.fit");
-    form->ob_flipNS->setChecked(what != "changed");
+    form->ob_flipNS->setChecked(what != "changed" && what != "full copy");
+    form->Chk_speichernunter->setChecked(what == "full copy");
+    AnswerDialog(Path("copy.fit"));
     if (what == "protected") std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_read);
     // Another program writes a header of two records into the file.
     if (what == "changed") Write("a.fit", Image(std::vector<std::string>(40, "COMMENT x")));
     const std::string before = Slurp(Path("a.fit"));
+    if (what.starts_with("full")) ::setrlimit(RLIMIT_FSIZE, &small);
     Save();
-    EXPECT_TRUE(Status() == status && Slurp(Path("a.fit")) == before) << what << ": " << Status();
+    ::setrlimit(RLIMIT_FSIZE, &normal);
+    EXPECT_TRUE(Status() == status && Slurp(Path("a.fit")) == before &&
+                !std::filesystem::exists(Path("copy.fit")))
+        << what << ": " << Status();
+    ExpectUnlocked();
     std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_all);
   }
+  form->Chk_speichernunter->setChecked(false);  // still usable: the same file reads and saves
+  ReadAndEnterWcs("a.fit");
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
 }
