@@ -192,32 +192,26 @@ TEST(ReplaceFile, SymbolicLinkStaysAndRealFileKeepsOwner) {
 }
 
 TEST(ReplaceFile, WriteProtectedOrHardLinkedTargetIsRefusedUntouched) {
-  struct Row {
-    const char* what;
-    std::function<void(const TempDir&)> protect;
-    SaveCode replaced, headerInPlace;
-  };
-  const Row rows[] = {
+  const std::tuple<const char*, std::function<void(const TempDir&)>, SaveCode, SaveCode> rows[] = {
       {"no write bit", [](const TempDir& d) { ::chmod((d / "img.fit").c_str(), 0444); }, SaveCode::ReadOnly,
        SaveCode::ReadOnly},
       {"second name", [](const TempDir& d) { fs::create_hard_link(d / "img.fit", d / "other.fit"); },
        SaveCode::HardLinked, SaveCode::Saved},
   };
-  for (const Row& row : rows) {
+  for (const auto& [what, protect, replaced, headerInPlace] : rows) {
     TempDir dir;
     WriteBytes(dir / "img.fit", kImage);
     WriteBytes(dir / "in.fit", kImage);
-    row.protect(dir);
+    protect(dir);
     const std::set<std::string> before = Names(dir.path);
     // The flip's refusals are the window's save test, one status each.
     const fits::SaveResult copy = fits::CopyWithNewHeader(dir / "in.fit", kHeader, 2880, dir / "img.fit");
-    EXPECT_EQ(copy.code, row.replaced) << row.what;
-    EXPECT_FALSE(copy.error.empty()) << row.what;
-    EXPECT_EQ(Slurp(dir / "img.fit"), kImage) << row.what;
-    EXPECT_EQ(Names(dir.path), before) << row.what;
+    EXPECT_TRUE(copy.code == replaced && !copy.error.empty() && Slurp(dir / "img.fit") == kImage &&
+                Names(dir.path) == before)
+        << what << ": " << copy.error;
     // The header-only rewrite writes through the file: every name sees it.
-    EXPECT_EQ(fits::RewriteHeaderInPlace(dir / "img.fit", kHeader, 2880).code, row.headerInPlace) << row.what;
-    EXPECT_EQ(Slurp(dir / "img.fit").starts_with(kHeader), row.headerInPlace == SaveCode::Saved) << row.what;
+    EXPECT_EQ(fits::RewriteHeaderInPlace(dir / "img.fit", kHeader, 2880).code, headerInPlace) << what;
+    EXPECT_EQ(Slurp(dir / "img.fit").starts_with(kHeader), headerInPlace == SaveCode::Saved) << what;
   }
 }
 
