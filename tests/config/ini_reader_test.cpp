@@ -49,8 +49,6 @@ TEST(ParseIni, SectionsItemsAndLogLines) {
   };
   for (const auto& [text, expected] : rows)
     EXPECT_EQ(Describe(ParseIni(text, true, {201, 201, 31})), expected) << text;
-  EXPECT_EQ(Describe(ParseIni(rows[0].first, false, {201, 201, 31})),
-            "A:FILTER  = 'R       '           / filter used\nR:HISTORY\n");
 }
 
 TEST(ParseIni, SurplusIsDroppedWithOneLogLinePerList) {

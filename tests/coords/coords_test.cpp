@@ -71,7 +71,7 @@ TEST(RoundToInteger, HalvesGoToTheEvenNeighbourAndNothingBeyondSixteenBits) {
   EXPECT_EQ(ToSingle(-1e300), -std::numeric_limits<float>::max());
 }
 
-TEST(SkyPosition, DecimalToFieldsCutsWithFloor) {
+TEST(SkyPosition, DecimalToFieldsCutsWithFloorAndFieldsGiveDecimal) {
   const std::tuple<bool, float, const char*> rows[] = {
       {true, 12.5f, " 12| 30| 0"},   {true, 5.1f, " 5| 5| 59.9"},    {true, -1.5f, "-2| 30| 0"},
       {true, 0.0f, " 0| 0| 0"},      {false, -12.25f, "-12| 15| 0"}, {false, 45.1f, " 45| 5| 59"},
@@ -82,9 +82,6 @@ TEST(SkyPosition, DecimalToFieldsCutsWithFloor) {
     EXPECT_EQ(f.whole + "|" + f.minutes + "|" + f.seconds, text) << value;
   }
   EXPECT_EQ(Crval1FromRaHours(-1.5f), -22.5f);
-}
-
-TEST(SkyPosition, FieldsToDecimal) {
   // A negative hours field simply adds.
   EXPECT_TRUE(FormatNumberText(RaHoursFromFields(" 12", "30", "36")) == " 12.51" &&
               RaHoursFromFields("-1", "30", "0") == -0.5f);

@@ -15,7 +15,7 @@ pipeline::HeaderHints Hints(std::initializer_list<std::string> texts) {
   return pipeline::ReadHeaderHints(cards);
 }
 
-TEST(HeaderHints, DegreesColonsSignAndSecondPixelSize) {
+TEST(HeaderHints, ValuesReadOrNamedAsMissing) {
   // The values of capture software's own cards are checked through the command line and astropy.
   const auto hints = Hints({"OBJCTRA = 'nirgends'", "RA      = 92.225", "DEC     = 10.0",
                             "OBJCTDEC= '-00 30 00'         / [dms]", "FOCALLEN=                1000. / [mm]",
@@ -25,9 +25,7 @@ TEST(HeaderHints, DegreesColonsSignAndSecondPixelSize) {
               hints.scale->rotation == 0.0f && hints.scale->name.empty() && !hints.scale->namesTelescope &&
               pipeline::MissingHints(hints).empty());
   EXPECT_EQ(Hints({"OBJCTRA = '06:08:54.0'"}).raHours, coords::RaHoursFromFields("06", "08", "54.0"));
-}
-
-TEST(HeaderHints, MissingOrUnreadableValuesAreNamed) {
+  // Missing or unreadable values are named.
   const std::string position = "OBJCTRA/OBJCTDEC oder RA/DEC";
   const std::pair<pipeline::HeaderHints, std::string> cases[] = {
       {Hints({}), position + ", FOCALLEN, XPIXSZ"},
