@@ -91,8 +91,8 @@ TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
               std::pair(std::get<1>(rows[i]), std::get<2>(rows[i])))
         << "row " << i;
   }
-  EXPECT_TRUE(Read(notSimple).Logged("Error: keine SIMLPE fitsdatei"));
-  EXPECT_TRUE(Read(notSimple).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
+  EXPECT_TRUE(Read(notSimple).Logged("Error: keine SIMLPE fitsdatei") &&
+              Read(notSimple).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
   EXPECT_FALSE(Read(Image({"NAXIS1  = 40000"})).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
   EXPECT_TRUE(Read(Image({"NAXIS1  = 40000"}, 0, Card(kSimple) + kAxes.substr(0, 160)))
                   .Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));  // NAXIS2 missing beside it
