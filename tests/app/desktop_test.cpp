@@ -40,10 +40,10 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
     fs::remove(dir / "logfile.txt");
     ReadFileArgument(*form, arguments);
     EXPECT_EQ(form->shared.InputFileName, read.empty() ? "" : Path(read));
-    if (read == "m35.fit")
-      EXPECT_EQ(
-          Log() + Status() + form->windowTitle().toStdString() + (form->cmd_start->isEnabled() ? "+" : ""),
-          dialog);
+    if (read != "m35.fit") continue;
+    EXPECT_EQ(
+        Log() + Status() + form->windowTitle().toStdString() + (form->cmd_start->isEnabled() ? "+" : ""),
+        dialog);
   }
   EXPECT_TRUE(Status() == "warte auf lesen von fitsfile" && !fs::exists(dir / "logfile.txt"));
 }
