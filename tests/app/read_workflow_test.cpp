@@ -39,10 +39,9 @@ TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {
                 "OBJECT  = 'M 35'\r\nSWCREATE= 'Capture'\r\nWarnung:  Leerzeile im Fitsheader\r\nEND\r\n"
                 "**** Ende des FITS-fileheaders der Input-Datei ****\r\n");
   form->ob_flipNS->setChecked(true);  // a cancelled dialog leaves everything as it was
-  const std::string log = Log(), state = State();
-  const QString title = form->windowTitle();
+  const std::string before = State() + Log() + form->windowTitle().toStdString();
   ReadFile("");
-  EXPECT_EQ(State() + Log() + form->windowTitle().toStdString(), state + log + title.toStdString());
+  EXPECT_EQ(State() + Log() + form->windowTitle().toStdString(), before);
   EXPECT_TRUE(form->shared.FlipNorthSouth && form->inputFile.is_open());
 }
 

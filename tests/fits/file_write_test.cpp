@@ -133,11 +133,9 @@ static std::set<std::string> Names(const fs::path& dir) {
   return names;
 }
 
-static fits::WriteBody Writes(const std::string& text) {
-  return [text](const fits::platform::File& file, std::string& error) {
-    return fits::platform::Write(file, text, error);
-  };
-}
+static const fits::WriteBody kWritesNew = [](const fits::platform::File& file, std::string& error) {
+  return fits::platform::Write(file, "new", error);
+};
 
 // A 16-bit image of 3 x 2 pixels.
 static const fits::ImageLayout kLayout{16, 3, 2, 2880};
@@ -225,8 +223,7 @@ TEST(ReplaceFile, StaleTemporariesOfTheTargetAreRemoved) {
     for (const char* name :
          {"img.fit", ".img.fit.velorin-AbC123", ".other.fit.velorin-AbC123", ".img.fit.velorin-AbC1234"})
       WriteBytes(dir / name, "old");
-    const fits::SaveResult result =
-        fits::detail::ReplaceFileVia(dir / "img.fit", "", Writes("new"), makeTemp);
+    const fits::SaveResult result = fits::detail::ReplaceFileVia(dir / "img.fit", "", kWritesNew, makeTemp);
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(Slurp(dir / "img.fit"), "new");
     EXPECT_EQ(Names(dir.path), kept);
@@ -244,8 +241,7 @@ TEST(ReplaceFile, FolderThatCannotBeFlushedIsReported) {
                              ::setuid(65534) != 0))
       ::_exit(77);
     ::chmod((dir / "locked").c_str(), 0300);
-    const fits::SaveResult result = fits::ReplaceFile(dir / "locked/out.fit", dir / "in.fit", Writes("new"));
-    std::fprintf(stderr, "%s\n", result.error.c_str());
+    const fits::SaveResult result = fits::ReplaceFile(dir / "locked/out.fit", dir / "in.fit", kWritesNew);
     ::_exit(result.code == SaveCode::NotDurable && result.ok() && !result.error.empty() ? 0 : 1);
   }
   int status = 0;
