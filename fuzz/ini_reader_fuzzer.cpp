@@ -26,12 +26,6 @@ static void CheckKept(const std::vector<T>& kept, const std::vector<T>& all, std
   Check(lines == (all.size() > room ? 1 : 0));
 }
 
-// An entry that reached a list: one item of one line, never a section header.
-static void CheckEntries(const std::vector<std::string>& entries) {
-  for (const std::string& e : entries)
-    Check(!e.empty() && e[0] != '[' && e.find_first_of("\r\n") == std::string::npos);
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   // Rooms of 0 to 3 from the input's length, so any text meets all of them.
@@ -40,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const config::IniContents all = config::ParseIni(text, true, {size + 1, size + 1, size + 1});
   const config::IniContents noInstruments = config::ParseIni(text, false, {size + 1, size + 1, size + 1});
   Check(a.opened && all.opened && noInstruments.opened);
-  CheckEntries(all.addedLines);
-  CheckEntries(all.removeKeys);
+  for (const auto* entries : {&all.addedLines, &all.removeKeys})  // one item of one line, never a section
+    for (const std::string& e : *entries)
+      Check(!e.empty() && e[0] != '[' && e.find_first_of("\r\n") == std::string::npos);
   for (const config::Instrument& i : all.instruments)
     Check(i.name.find_first_of("'\r\n") == std::string::npos && std::isfinite(i.cdelt1) &&
           std::isfinite(i.cdelt2) && std::isfinite(i.rotation));

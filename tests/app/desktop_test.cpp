@@ -40,11 +40,10 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
     fs::remove(dir / "logfile.txt");
     ReadFileArgument(*form, arguments);
     EXPECT_EQ(form->shared.InputFileName, read.empty() ? "" : Path(read));
-    if (read == "m35.fit") {
-      EXPECT_EQ(
-          Log() + Status() + form->windowTitle().toStdString() + (form->cmd_start->isEnabled() ? "+" : ""),
-          dialog);
-    }
+    if (read != "m35.fit") continue;
+    EXPECT_EQ(
+        Log() + Status() + form->windowTitle().toStdString() + (form->cmd_start->isEnabled() ? "+" : ""),
+        dialog);
   }
   EXPECT_TRUE(Status() == "warte auf lesen von fitsfile" && !fs::exists(dir / "logfile.txt"));
 }
@@ -52,26 +51,22 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
 TEST_F(DesktopTest, OnlyOneLocalFitsFileIsTakenByDrop) {
   for (const char* name : {"m35.fit", "M35.FITS", "m35.fits.gz"}) Write(name, kImage);
   auto local = [&](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(Path(name))); };
-  struct Case {
-    QList<QUrl> urls;
-    const char* read;     // nullptr: refused
-    bool saving = false;  // "fits lesen" disabled while a save runs
-  };
-  const Case cases[] = {
-      {{local("m35.fit")}, "m35.fit"},
-      {{local("M35.FITS")}, "M35.FITS"},
-      {{local("m35.fits.gz")}, nullptr},
-      {{local("m35.fit"), local("m35.fit")}, nullptr},
-      {{QUrl("https://example.org/m35.fit")}, nullptr},
-      {{}, nullptr},
+  // The urls, the file read (nullptr: refused), whether a save runs ("fits lesen" disabled then).
+  const std::tuple<QList<QUrl>, const char*, bool> cases[] = {
+      {{local("m35.fit")}, "m35.fit", false},
+      {{local("M35.FITS")}, "M35.FITS", false},
+      {{local("m35.fits.gz")}, nullptr, false},
+      {{local("m35.fit"), local("m35.fit")}, nullptr, false},
+      {{QUrl("https://example.org/m35.fit")}, nullptr, false},
+      {{}, nullptr, false},
       {{local("m35.fit")}, nullptr, true},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.urls.isEmpty() ? "text" : c.urls.front().toString().toStdString());
+  for (const auto& [urls, read, saving] : cases) {
+    SCOPED_TRACE(urls.isEmpty() ? "text" : urls.front().toString().toStdString());
     form = std::make_unique<Form1>();
-    form->cmd_fitsauswahl->setEnabled(!c.saving);
+    form->cmd_fitsauswahl->setEnabled(!saving);
     QMimeData data;
-    data.setUrls(c.urls);
+    data.setUrls(urls);
     data.setText(QString::fromStdString(Path("m35.fit")));
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.get(), &enter);
@@ -79,7 +74,7 @@ TEST_F(DesktopTest, OnlyOneLocalFitsFileIsTakenByDrop) {
     QCoreApplication::sendEvent(form.get(), &drop);
     EXPECT_EQ(std::to_string(enter.isAccepted()) + std::to_string(drop.isAccepted()) +
                   form->shared.InputFileName + "|" + Status(),
-              c.read ? "11" + Path(c.read) + "|Fitsfileheader gelesen" : "00|warte auf lesen von fitsfile");
+              read ? "11" + Path(read) + "|Fitsfileheader gelesen" : "00|warte auf lesen von fitsfile");
   }
 }
 

@@ -64,17 +64,6 @@ TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {
   EXPECT_EQ(Text(form->tb_r_HH), "123");
 }
 
-// Showing and enabling are independent, each for all the group's controls alike; shown, it covers the
-// picture.
-TEST_F(Form1Test, GroupShownHiddenEnabledDisabledIndependently) {
-  // clang-format off
-  const std::pair<std::function<void()>, const char*> steps[] = {
-      {[&] { form->DisableWcsGroup(); }, "| h- | v+ "}, {[&] { form->chk_wcs->setChecked(true); }, "| v- | h+ "},
-      {[&] { form->chk_wcs->setChecked(false); }, "| h- | v+ "}, {[&] { form->EnableWcsGroup(); }, "| h+ | v+ "}};
-  // clang-format on
-  for (const auto& [step, tail] : steps) EXPECT_TRUE((step(), State().ends_with(tail))) << State();
-}
-
 TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   form->ob_flipNS->setEnabled(true);
   form->ob_NurHeader->setEnabled(true);

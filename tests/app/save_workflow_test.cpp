@@ -28,7 +28,7 @@ class SaveWorkflow : public app_test::WindowTest {
   void SaveAndJudge(const std::string& name, const char* status = "FERTIG", const std::string& extra = "") {
     Save();
     EXPECT_EQ(Status(), status);
-    EXPECT_EQ(app_test::FitsverifyProblems(Path(name)), "");
+    EXPECT_EQ(FitsverifyProblems(Path(name)), "");
     EXPECT_EQ(app_test::AstropyProblems(R"({"path": ")" + Path(name) +
                                         R"(", "crpix": [3, 2], "crval": [92.225, 24.33])" + extra + "}"),
               "");
@@ -53,10 +53,10 @@ TEST_F(SaveWorkflow, HeaderOnlyInPlaceOrUnderTheSameFilesOtherName) {
     EXPECT_TRUE(State().starts_with("v+ v+ ") && State().ends_with("| v+ | h+ ")) << State();
   }
   form->CommonDialog1.answer = [this](const CommonDialog& dialog) {
-    EXPECT_EQ(dialog.DialogTitle, "fits-File zum speichern auswählen");
-    EXPECT_EQ(dialog.FileName, Path("m35.fit"));
-    return std::optional<std::string>(
-        Path("./link.fit"));  // rewritten in place, the link not replaced by a copy
+    EXPECT_EQ(dialog.DialogTitle + "|" + dialog.FileName,
+              "fits-File zum speichern auswählen|" + Path("m35.fit"));
+    // Rewritten in place, the link not replaced by a copy.
+    return std::optional<std::string>(Path("./link.fit"));
   };
   SaveAndJudge("m35.fit", "FERTIG", R"(, "cdelt": [-0.000355, 0.000355])");
   ExpectUnlocked();
@@ -71,8 +71,11 @@ TEST_F(SaveWorkflow, OldHeaderSizeKeptOrCutWithWarningOrRefused) {
   std::vector<std::string> history, blanks(81);
   for (int i = 0; i < 28; ++i) history.push_back("HISTORY step " + std::to_string(i));
   blanks[40] = "SWCREATE= 'old'";
-  Write("long.fit", Image(blanks));  // three records
+  Write("long.fit", Image(blanks));  // three records: counted, logged, and kept with the data after them
   ReadAndEnterWcs("long.fit");
+  EXPECT_TRUE(Status() == "Fitsfileheader > 36 Zeilen" &&
+              Log().find("\r\nWarnung: Fitsheader länger als 36 Zeilen\r\n") != std::string::npos)
+      << Status();
   SaveAndJudge("long.fit");
   EXPECT_EQ(Slurp(Path("long.fit")).substr(3 * 2880), Image().substr(2880));
   Write("full.fit", Image(history));  // 36 cards, END the last one
@@ -107,39 +110,13 @@ TEST_F(SaveWorkflow, MatrixWcsIsCarriedAsScaleAndRotation) {
   }
 }
 
-TEST_F(SaveWorkflow, WriteFailureAtAnyPointKeepsTheInputAndTheWindowUsable) {
-  const std::string image = fits_test::MakeFits(200, 150);  // 22 records
-  fits::platform::IgnoreFileSizeSignal();
-  rlimit normal{};
-  ::getrlimit(RLIMIT_FSIZE, &normal);
-  for (const int limit : {30000, -30000}) {  // negative: the full rewrite
-    Write("big.fit", image);
-    ReadAndEnterWcs("big.fit");
-    (limit < 0 ? form->ob_flipNS : form->ob_NurHeader)->setChecked(true);
-    form->Chk_speichernunter->setChecked(limit > 0);  // the header-only path must copy to fail
-    AnswerDialog(Path("copy.fit"));
-    rlimit small{rlim_t(std::abs(limit)), normal.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    Save();
-    ::setrlimit(RLIMIT_FSIZE, &normal);
-    EXPECT_TRUE(Slurp(Path("big.fit")) == image && !std::filesystem::exists(Path("copy.fit"))) << limit;
-    EXPECT_EQ(Status(), "FATAL: Speichern fehlgeschlagen, siehe logfile.txt") << limit;
-    ExpectUnlocked();
-  }
-  form->Chk_speichernunter->setChecked(false);  // still usable: the same file reads and saves
-  ReadAndEnterWcs("big.fit");
-  Save();
-  EXPECT_EQ(Status(), "FERTIG");
-}
-
 TEST_F(SaveWorkflow, ChecksumsStayTrueAndExtensionsFollowUnchanged) {
   // Inputs written by astropy; "checksum_only" lacks its DATASUM card. DATASUM is recomputed only when the
   // data changed or it was missing; CHECKSUM always.
   for (const auto& [kind, flip] :
        {std::pair{"checksum_only", false}, {"extensions", false}, {"extensions", true}}) {
     SCOPED_TRACE(kind + std::string(flip ? " flip" : ""));
-    app_test::Problems(
-        std::string(VELORIN_PYTHON) + " " + VELORIN_MAKE_FITS + " " + kind + " " + Path("in.fit"), "");
+    Problems(std::string(VELORIN_PYTHON) + " " + VELORIN_MAKE_FITS + " " + kind + " " + Path("in.fit"), "");
     const std::string input = Slurp(Path("in.fit"));
     ReadAndEnterWcs("in.fit");
     (flip ? form->ob_flipNS : form->ob_NurHeader)->setChecked(true);
@@ -169,29 +146,45 @@ TEST_F(SaveWorkflow, HeaderOnlySaveOfALargeFileReadsNoData) {
   EXPECT_TRUE(Status() == "FERTIG" && bytesRead() - before < 1 << 20) << Status();
 }
 
-TEST_F(SaveWorkflow, AFileThatCannotBeSavedSafelyIsLeftAsItIs) {
-  // Changed by another program after the read, write-protected, or one of
-  // several hard links replaced by a flip: nothing is written, and the status
-  // says why; the header-only save of a hard-linked file writes in place.
+TEST_F(SaveWorkflow, ARefusedOrFailedSaveLeavesTheFileAndTheWindowUsable) {
+  // Changed by another program after the read, write-protected, one of several hard links replaced by a
+  // flip, or a write that fails at the file size limit as on a full disk (the header-only save must copy to
+  // fail): nothing is written, and the status says why. Each refusal of the file functions in both modes,
+  // and the header-only write through a hard link, are the fits tests'.
+  const std::string image = fits_test::MakeFits(200, 150);  // 22 records
+  fits::platform::IgnoreFileSizeSignal();
+  rlimit normal{};
+  ::getrlimit(RLIMIT_FSIZE, &normal);
+  const rlimit small{30000, normal.rlim_max};
   const std::pair<std::string, const char*> rows[] = {
       {"changed", "Error: Datei seit dem Lesen verändert, nichts gespeichert"},
-      {"protected flip", "Error: Datei schreibgeschützt, nichts gespeichert"},
-      {"linked flip", "Error: Datei hat mehrere Hardlinks, nichts gespeichert"},
-      {"linked", "FERTIG"}};
+      {"protected", "Error: Datei schreibgeschützt, nichts gespeichert"},
+      {"linked", "Error: Datei hat mehrere Hardlinks, nichts gespeichert"},
+      {"full copy", "FATAL: Speichern fehlgeschlagen, siehe logfile.txt"},
+      {"full flip", "FATAL: Speichern fehlgeschlagen, siehe logfile.txt"}};
   for (const auto& [what, status] : rows) {
     std::filesystem::remove(Path("other.fit"));
-    Write("a.fit", Image());
-    if (what.starts_with("linked")) std::filesystem::create_hard_link(Path("a.fit"), Path("other.fit"));
+    Write("a.fit", image);
+    if (what == "linked") std::filesystem::create_hard_link(Path("a.fit"), Path("other.fit"));
     ReadAndEnterWcs("a.fit");
-    form->ob_flipNS->setChecked(what.ends_with("flip"));
-    if (what.starts_with("protected"))
-      std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_read);
+    form->ob_flipNS->setChecked(what != "changed" && what != "full copy");
+    form->Chk_speichernunter->setChecked(what == "full copy");
+    AnswerDialog(Path("copy.fit"));
+    if (what == "protected") std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_read);
     // Another program writes a header of two records into the file.
-    if (what.starts_with("changed")) Write("a.fit", Image(std::vector<std::string>(40, "COMMENT x")));
+    if (what == "changed") Write("a.fit", Image(std::vector<std::string>(40, "COMMENT x")));
     const std::string before = Slurp(Path("a.fit"));
+    if (what.starts_with("full")) ::setrlimit(RLIMIT_FSIZE, &small);
     Save();
-    EXPECT_EQ(Status(), status) << what;
-    EXPECT_TRUE(std::string_view(status) == "FERTIG" || Slurp(Path("a.fit")) == before) << what;
+    ::setrlimit(RLIMIT_FSIZE, &normal);
+    EXPECT_TRUE(Status() == status && Slurp(Path("a.fit")) == before &&
+                !std::filesystem::exists(Path("copy.fit")))
+        << what << ": " << Status();
+    ExpectUnlocked();
     std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_all);
   }
+  form->Chk_speichernunter->setChecked(false);  // still usable: the same file reads and saves
+  ReadAndEnterWcs("a.fit");
+  Save();
+  EXPECT_EQ(Status(), "FERTIG");
 }

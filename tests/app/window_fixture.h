@@ -15,29 +15,13 @@
 #include "fits_test_files.h"
 #include "shell_commands.h"
 
-using fits_test::Card;
-using fits_test::Header;
-using fits_test::Slurp;
+using namespace fits_test;
 
 namespace app_test {
-
-using fits_test::FitsverifyProblems;
-using fits_test::Problems;
 
 // check_wcs.py with its expectations as JSON (without single quotes).
 inline std::string AstropyProblems(const std::string& json) {
   return Problems(std::string(VELORIN_PYTHON) + " " + VELORIN_CHECK_WCS + " '" + json + "'", "OK\n");
-}
-
-// Per control: "v" shown or "h" hidden, "+" enabled or "-" disabled, "x" when checked.
-inline std::string Flags(std::initializer_list<QWidget*> controls) {
-  std::string flags;
-  for (QWidget* control : controls) {
-    const auto* button = qobject_cast<QAbstractButton*>(control);
-    flags += std::string(control->isHidden() ? "h" : "v") + (control->isEnabled() ? "+" : "-") +
-             (button != nullptr && button->isChecked() ? "x " : " ");
-  }
-  return flags;
 }
 
 class WindowTest : public testing::Test {
@@ -59,13 +43,21 @@ class WindowTest : public testing::Test {
   void Write(const std::string& name, const std::string& bytes) { fits_test::WriteBytes(dir / name, bytes); }
   std::string Log() const { return Slurp(dir / "logfile.txt"); }
   std::string Status() const { return form->tb_statusline->text().toStdString(); }
+  // Per control: "v" shown or "h" hidden, "+" enabled or "-" disabled, "x" when checked.
+  static std::string Flag(const QWidget* control) {
+    const auto* button = qobject_cast<const QAbstractButton*>(control);
+    return std::string(control->isHidden() ? "h" : "v") + (control->isEnabled() ? "+" : "-") +
+           (button != nullptr && button->isChecked() ? "x " : " ");
+  }
   // Buttons and options, then the WCS group (as one when all alike) and the picture.
   std::string State() const {
-    std::string group = Flags({form->tb_d});
-    for (QWidget* control : form->WcsGroup()) group = Flags({control}) == group ? group : "mixed ";
-    return Flags({form->cmd_fitsauswahl, form->cmd_start, form->chk_wcs, form->ob_flipNS, form->ob_NurHeader,
-                  form->Chk_speichernunter}) +
-           "| " + group + "| " + Flags({form->Image1});
+    std::string state, group = Flag(form->tb_d);
+    for (const QWidget* control :
+         std::initializer_list<const QWidget*>{form->cmd_fitsauswahl, form->cmd_start, form->chk_wcs,
+                                               form->ob_flipNS, form->ob_NurHeader, form->Chk_speichernunter})
+      state += Flag(control);
+    for (QWidget* control : form->WcsGroup()) group = Flag(control) == group ? group : "mixed ";
+    return state + "| " + group + "| " + Flag(form->Image1);
   }
   // The next dialog answers with this path (empty: cancel).
   void AnswerDialog(const std::string& path) {
@@ -81,14 +73,6 @@ class WindowTest : public testing::Test {
       return path.empty() ? std::nullopt : std::optional<std::string>(path);
     };
     QTest::mouseClick(form->cmd_fitsauswahl, Qt::LeftButton);
-  }
-  // The coordinate fields in the order of the window.
-  std::string Fields() const {
-    std::string texts;
-    for (QLineEdit* f : {form->tb_r_HH, form->tb_r_MM, form->tb_r_SS, form->tb_r, form->tb_d_dg,
-                         form->tb_d_MM, form->tb_d, form->tb_x, form->tb_y})
-      texts += f->text().toStdString() + "|";
-    return texts;
   }
   static void Type(QLineEdit* field, const char* text) {
     field->selectAll();

@@ -7,11 +7,7 @@
 namespace cli_test {
 
 namespace fs = std::filesystem;
-using fits_test::MakeFits;
-using fits_test::Ran;
-using fits_test::RunIn;
-using fits_test::Slurp;
-using fits_test::WriteBytes;
+using namespace fits_test;
 
 inline const std::string kCli = VELORIN_CLI;
 

@@ -30,7 +30,7 @@ TEST(ParseLeadingNumber, ReadsTheLeadingNumberOnly) {
   for (const auto& [text, value] : beyond) EXPECT_EQ(ParseLeadingNumber(text), value) << text;
 }
 
-TEST(FormatNumberText, SignColumnPointAndSevenDigits) {
+TEST(FormatNumberText, SignColumnPointAndSevenDigitsOrNineDecimals) {
   // clang-format off
   const std::pair<float, const char*> rows[] = {
       {0.0f, " 0"},         {-0.0f, " 0"},           {512.0f, " 512"},         {0.5f, " .5"},
@@ -39,8 +39,13 @@ TEST(FormatNumberText, SignColumnPointAndSevenDigits) {
       {0.00001f, " .00001"}, {0.000001f, " 1E-06"},  {1e20f, " 1E+20"},        {12345678.0f, " 1.234568E+07"}};
   // clang-format on
   for (const auto& [value, text] : rows) EXPECT_EQ(FormatNumberText(value), text) << value;
-  for (const std::int16_t value : {0, 20000, -50, -32768})
-    EXPECT_EQ(FormatNumberText(value), (value < 0 ? "" : " ") + std::to_string(value));
+  // The CDELT and CROTA cards: nine decimals, the fraction floored.
+  const std::pair<float, const char*> nine[] = {
+      {0.0f, " 0.000000000"},      {-0.5f, "-0.500000000"},     {359.9f, " 359.899993896"},
+      {0.00025f, " 0.000250000"},  {-0.00025f, "-0.000250001"}, {-12.25f, "-12.250000000"},
+      {0.000417f, " 0.000417000"}, {0.000139f, " 0.000138999"},
+  };
+  for (const auto& [value, text] : nine) EXPECT_EQ(NineDecimalText(value), text) << value;
 }
 
 TEST(FormatNumberText, IgnoresTheProcessLocale) {
@@ -51,15 +56,6 @@ TEST(FormatNumberText, IgnoresTheProcessLocale) {
   ASSERT_TRUE(german) << "no German locale installed";
   EXPECT_TRUE(FormatNumberText(1.5f) == " 1.5" && ParseLeadingNumber("1.5") == 1.5);
   std::setlocale(LC_ALL, "C");
-}
-
-TEST(NineDecimalText, FloorsTheFractionAtNineDigits) {
-  const std::pair<float, const char*> rows[] = {
-      {0.0f, " 0.000000000"},      {-0.5f, "-0.500000000"},     {359.9f, " 359.899993896"},
-      {0.00025f, " 0.000250000"},  {-0.00025f, "-0.000250001"}, {-12.25f, "-12.250000000"},
-      {0.000417f, " 0.000417000"}, {0.000139f, " 0.000138999"},
-  };
-  for (const auto& [value, text] : rows) EXPECT_EQ(NineDecimalText(value), text) << value;
 }
 
 TEST(RoundToInteger, HalvesGoToTheEvenNeighbourAndNothingBeyondSixteenBits) {
@@ -73,7 +69,7 @@ TEST(RoundToInteger, HalvesGoToTheEvenNeighbourAndNothingBeyondSixteenBits) {
   EXPECT_EQ(ToSingle(-1e300), -std::numeric_limits<float>::max());
 }
 
-TEST(SkyPosition, DecimalToFieldsCutsWithFloor) {
+TEST(SkyPosition, DecimalToFieldsCutsWithFloorAndFieldsGiveDecimal) {
   const std::tuple<bool, float, const char*> rows[] = {
       {true, 12.5f, " 12| 30| 0"},   {true, 5.1f, " 5| 5| 59.9"},    {true, -1.5f, "-2| 30| 0"},
       {true, 0.0f, " 0| 0| 0"},      {false, -12.25f, "-12| 15| 0"}, {false, 45.1f, " 45| 5| 59"},
@@ -84,9 +80,6 @@ TEST(SkyPosition, DecimalToFieldsCutsWithFloor) {
     EXPECT_EQ(f.whole + "|" + f.minutes + "|" + f.seconds, text) << value;
   }
   EXPECT_EQ(Crval1FromRaHours(-1.5f), -22.5f);
-}
-
-TEST(SkyPosition, FieldsToDecimal) {
   // A negative hours field simply adds.
   EXPECT_TRUE(FormatNumberText(RaHoursFromFields(" 12", "30", "36")) == " 12.51" &&
               RaHoursFromFields("-1", "30", "0") == -0.5f);

@@ -54,7 +54,6 @@ TEST(WriteFlippedImage, RowsReversedBytesKeptForEveryBitpix) {
     EXPECT_EQ(Slurp(dir / "out.fit"), Flipped(input, layout, kHeader))
         << layout.bitpix << " " << layout.naxis1;
   }
-  EXPECT_EQ(fits::DataBytes({-64, 32767, 32767, 0}), std::int64_t{32767} * 32767 * 8);  // 64 bits
 }
 
 // Permissions and owner kept: ReplaceFile.SymbolicLinkStaysAndRealFileKeepsOwner.
@@ -65,6 +64,9 @@ TEST(WriteFlippedImage, ReplacesWholeOrLeavesTargetUntouched) {
   input.replace(5760, 16, "\x7F\xC0\0\0\x7F\x80\0\x01\xFF\xFF\xFF\xFF\xFF\x80\0\0", 16);
   WriteBytes(dir / "img.fit", input);
   ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, kHeader, dir / "img.fit").ok());
+  // A header of another size would move the data; a missing file is not made.
+  EXPECT_FALSE(fits::RewriteHeaderInPlace(dir / "img.fit", std::string(5760, ' '), 2880).ok() ||
+               fits::RewriteHeaderInPlace(dir / "missing.fit", kHeader, 2880).ok());
   EXPECT_EQ(Slurp(dir / "img.fit"), Flipped(input, layout, kHeader));
   EXPECT_EQ(dir.Count(), 1u);          // no temporary left
   WriteBytes(dir / "img.fit", input);  // a longer file of the target's name keeps no old bytes
@@ -118,15 +120,6 @@ TEST(WriteFlippedImage, KilledRewriteLeavesOldOrNewFile) {
   EXPECT_TRUE(sawOld > 0 && sawNew > 0) << sawOld << " " << sawNew;
 }
 
-TEST(RewriteHeaderInPlace, RefusesAHeaderOfAnotherSize) {
-  TempDir dir;
-  const std::string old = std::string(2 * 2880, 'O') + std::string(10000, 'D');
-  WriteBytes(dir / "a.fit", old);
-  EXPECT_FALSE(fits::RewriteHeaderInPlace(dir / "a.fit", std::string(2880, 'X'), 2 * 2880).ok());
-  EXPECT_EQ(Slurp(dir / "a.fit"), old);  // a header of another size would move the data
-  EXPECT_FALSE(fits::RewriteHeaderInPlace(dir / "missing.fit", old.substr(0, 5760), 2 * 2880).ok());
-}
-
 TEST(MirroredCrpix2, RowJOfTheInputIsRowNaxis2PlusOneMinusJ) {
   const std::tuple<std::int16_t, std::int16_t, std::optional<std::int16_t>> rows[] = {
       {1000, 300, 701}, {1000, 701, 300}, {100, 150, -49}, {1, 1, 1}, {32767, -1, std::nullopt}};
@@ -140,11 +133,9 @@ static std::set<std::string> Names(const fs::path& dir) {
   return names;
 }
 
-static fits::WriteBody Writes(const std::string& text) {
-  return [text](const fits::platform::File& file, std::string& error) {
-    return fits::platform::Write(file, text, error);
-  };
-}
+static const fits::WriteBody kWritesNew = [](const fits::platform::File& file, std::string& error) {
+  return fits::platform::Write(file, "new", error);
+};
 
 // A 16-bit image of 3 x 2 pixels.
 static const fits::ImageLayout kLayout{16, 3, 2, 2880};
@@ -172,8 +163,9 @@ TEST(InputUnchanged, RewrittenOrReplacedFileIsNoticed) {
     change();
     const fits::SaveResult result = fits::InputUnchanged(path, asRead);
     const bool same = std::string_view(what) == "only read";
-    EXPECT_EQ(result.code, same ? SaveCode::Saved : SaveCode::InputChanged) << what;
-    EXPECT_EQ(result.error.empty(), same) << what << ": " << result.error;
+    EXPECT_TRUE(result.code == (same ? SaveCode::Saved : SaveCode::InputChanged) &&
+                result.error.empty() == same)
+        << what << ": " << result.error;
   }
 }
 
@@ -199,33 +191,26 @@ TEST(ReplaceFile, SymbolicLinkStaysAndRealFileKeepsOwner) {
 }
 
 TEST(ReplaceFile, WriteProtectedOrHardLinkedTargetIsRefusedUntouched) {
-  struct Row {
-    const char* what;
-    std::function<void(const TempDir&)> protect;
-    SaveCode replaced, headerInPlace;
-  };
-  const Row rows[] = {
+  const std::tuple<const char*, std::function<void(const TempDir&)>, SaveCode, SaveCode> rows[] = {
       {"no write bit", [](const TempDir& d) { ::chmod((d / "img.fit").c_str(), 0444); }, SaveCode::ReadOnly,
        SaveCode::ReadOnly},
       {"second name", [](const TempDir& d) { fs::create_hard_link(d / "img.fit", d / "other.fit"); },
        SaveCode::HardLinked, SaveCode::Saved},
   };
-  for (const Row& row : rows) {
+  for (const auto& [what, protect, replaced, headerInPlace] : rows) {
     TempDir dir;
     WriteBytes(dir / "img.fit", kImage);
     WriteBytes(dir / "in.fit", kImage);
-    row.protect(dir);
+    protect(dir);
     const std::set<std::string> before = Names(dir.path);
-    const fits::SaveResult flip = fits::WriteFlippedImage(dir / "img.fit", kLayout, kHeader, dir / "img.fit");
+    // The flip's refusals are the window's save test, one status each.
     const fits::SaveResult copy = fits::CopyWithNewHeader(dir / "in.fit", kHeader, 2880, dir / "img.fit");
-    EXPECT_EQ(flip.code, row.replaced) << row.what;
-    EXPECT_EQ(copy.code, row.replaced) << row.what;
-    EXPECT_FALSE(flip.error.empty()) << row.what;
-    EXPECT_EQ(Slurp(dir / "img.fit"), kImage) << row.what;
-    EXPECT_EQ(Names(dir.path), before) << row.what;
+    EXPECT_TRUE(copy.code == replaced && !copy.error.empty() && Slurp(dir / "img.fit") == kImage &&
+                Names(dir.path) == before)
+        << what << ": " << copy.error;
     // The header-only rewrite writes through the file: every name sees it.
-    EXPECT_EQ(fits::RewriteHeaderInPlace(dir / "img.fit", kHeader, 2880).code, row.headerInPlace) << row.what;
-    EXPECT_EQ(Slurp(dir / "img.fit").starts_with(kHeader), row.headerInPlace == SaveCode::Saved) << row.what;
+    EXPECT_EQ(fits::RewriteHeaderInPlace(dir / "img.fit", kHeader, 2880).code, headerInPlace) << what;
+    EXPECT_EQ(Slurp(dir / "img.fit").starts_with(kHeader), headerInPlace == SaveCode::Saved) << what;
   }
 }
 
@@ -238,8 +223,7 @@ TEST(ReplaceFile, StaleTemporariesOfTheTargetAreRemoved) {
     for (const char* name :
          {"img.fit", ".img.fit.velorin-AbC123", ".other.fit.velorin-AbC123", ".img.fit.velorin-AbC1234"})
       WriteBytes(dir / name, "old");
-    const fits::SaveResult result =
-        fits::detail::ReplaceFileVia(dir / "img.fit", "", Writes("new"), makeTemp);
+    const fits::SaveResult result = fits::detail::ReplaceFileVia(dir / "img.fit", "", kWritesNew, makeTemp);
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(Slurp(dir / "img.fit"), "new");
     EXPECT_EQ(Names(dir.path), kept);
@@ -257,8 +241,7 @@ TEST(ReplaceFile, FolderThatCannotBeFlushedIsReported) {
                              ::setuid(65534) != 0))
       ::_exit(77);
     ::chmod((dir / "locked").c_str(), 0300);
-    const fits::SaveResult result = fits::ReplaceFile(dir / "locked/out.fit", dir / "in.fit", Writes("new"));
-    std::fprintf(stderr, "%s\n", result.error.c_str());
+    const fits::SaveResult result = fits::ReplaceFile(dir / "locked/out.fit", dir / "in.fit", kWritesNew);
     ::_exit(result.code == SaveCode::NotDurable && result.ok() && !result.error.empty() ? 0 : 1);
   }
   int status = 0;

@@ -4,24 +4,20 @@
 #include <cmath>
 
 #include "coords/number_text.h"
-#include "fits/wcs_forms.h"
 #include "fits_test_files.h"
 
 using fits::ReadCode;
-using fits_test::Card;
-using fits_test::Header;
+using namespace fits_test;
 
 struct Read : fits::ReaderWindow {
   fits::HeaderReadResult result;
   std::vector<std::string> log, calls;  // calls in order
-  std::streamoff position = 0;
   int room = 31;
   Read(const std::string& file, std::vector<std::string> removeKeys = {}, std::size_t keepRoom = 201,
        int room = 31)
       : room(room) {
     std::istringstream input(file);
     result = fits::ReadHeader(input, removeKeys, keepRoom, *this);
-    position = input.tellg();
   }
   void SetFieldText(fits::CoordinateBox box, const std::string& text) override {
     calls.push_back("field " + std::to_string(static_cast<int>(box)) + " " + text);
@@ -51,23 +47,6 @@ static std::string Image(const std::vector<std::string_view>& extra, std::size_t
   return header.append(fits::FillBytes(std::int64_t(header.size())), ' ') + std::string(dataBytes, '\0');
 }
 
-TEST(ReadHeader, CountsCardsAndStopsAtTheFirstDataByte) {
-  // END as the 10th card: 26 fill cards are read, not logged; a card is logged up to its last non-blank.
-  const Read short10(Image({"OBJECT  = 'M1'", "A       = 1", "B       = 2", "C       = 3"}));
-  EXPECT_TRUE(short10.log.size() == 10u && short10.log[0] == kSimple);
-  // END as the 36th card, then as the 40th: one warning.
-  const Read full36(Image(std::vector<std::string_view>(30, "HISTORY x")));
-  const Read long40(Image(std::vector<std::string_view>(34, "HISTORY y")));
-  EXPECT_EQ(full36.result.keptCards.size(), 30u);
-  for (const auto& [read, code, cards] : {std::tuple{&short10, ReadCode::HeaderRead, 36},
-                                          {&full36, ReadCode::HeaderRead, 36},
-                                          {&long40, ReadCode::LongHeader, 72}})
-    EXPECT_EQ(
-        std::tuple(read->result.code, read->result.fatal, int(read->result.headerCardCount), read->position),
-        std::tuple(code, false, cards, std::streamoff(cards * 80)));
-  EXPECT_EQ(long40.log[36] + "|" + long40.log[37], "HISTORY y|Warnung: Fitsheader länger als 36 Zeilen");
-}
-
 TEST(ReadHeader, KeepsOtherCardsUnlessRemoved) {
   // Keywords are case-sensitive; END only with blanks in columns 4 to 8.
   const std::string file =
@@ -76,7 +55,6 @@ TEST(ReadHeader, KeepsOtherCardsUnlessRemoved) {
   EXPECT_EQ(read.result.keptCards,
             (std::vector<std::string>{Card("HISTORY one"), Card("HIERARCH x"), Card("simple  = T"),
                                       Card("ENDE    = 1"), Card("COMMENT c")}));
-  EXPECT_TRUE(read.Logged("Warnung:  Leerzeile im Fitsheader"));
   // A key longer than a keyword removes nothing; one empty after trimming removes every card.
   const std::pair<std::vector<std::string>, std::size_t> rows[] = {
       {{"HIST"}, 4}, {{"  HISTORY  "}, 4}, {{"HISTORYXX"}, 5}, {{"HI", "COMMENT"}, 2}, {{"  "}, 0}};
@@ -113,8 +91,8 @@ TEST(ReadHeader, StatusCodesAndTheirPrecedence) {
               std::pair(std::get<1>(rows[i]), std::get<2>(rows[i])))
         << "row " << i;
   }
-  EXPECT_TRUE(Read(notSimple).Logged("Error: keine SIMLPE fitsdatei"));
-  EXPECT_TRUE(Read(notSimple).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
+  EXPECT_TRUE(Read(notSimple).Logged("Error: keine SIMLPE fitsdatei") &&
+              Read(notSimple).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
   EXPECT_FALSE(Read(Image({"NAXIS1  = 40000"})).Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));
   EXPECT_TRUE(Read(Image({"NAXIS1  = 40000"}, 0, Card(kSimple) + kAxes.substr(0, 160)))
                   .Logged("Error: Keywords BITPIX,NAXIS1,NAXIS2 fehlen"));  // NAXIS2 missing beside it
@@ -160,16 +138,13 @@ TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
 }
 
 TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
-  // 30 degrees, 1 arc-second pixels, RA increasing to the left; CD cards beside CDELT cards: the CDELT
-  // cards stand. CDELT2 negative (a flipped image): the same matrix with CDELT2 positive, turned by 180.
-  const std::vector<std::string_view> cd = {
-      "CD1_1   = -2.4056261216234E-04", "CD1_2   = -1.3888888888889E-04", "CD2_1   = -1.3888888888889E-04",
-      "CD2_2   =  2.4056261216234E-04"};
+  // A rotated CD matrix is the window's save test, judged by astropy. PC cards scale by CDELT; CD cards
+  // beside CDELT cards: the CDELT cards stand. CDELT2 negative (a flipped image): the same matrix with
+  // CDELT2 positive, turned by 180.
   // clang-format off
   const std::tuple<std::vector<std::string_view>, float, float, float> rows[] = {
-      {cd, -1.0f / 3600, 1.0f / 3600, 30},
       {{"CDELT1  = -0.001", "CDELT2  = 0.001", "PC1_1   = 0", "PC1_2   = 1", "PC2_1   = -1", "PC2_2   = 0"}, -0.001f, 0.001f, 90},
-      {{"CDELT1  = -0.002", "CDELT2  = 0.002", cd[0]}, -0.002f, 0.002f, 0},
+      {{"CDELT1  = -0.002", "CDELT2  = 0.002", "CD1_1   = -2.4056261216234E-04"}, -0.002f, 0.002f, 0},
       {{"CD1_1   = 0.001", "CD2_2   = -0.001", "CD3_1   = 1"}, -0.001f, 0.001f, 180}};
   // clang-format on
   for (auto [cards, cdelt1, cdelt2, crota2] : rows) {
@@ -180,18 +155,6 @@ TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
     EXPECT_FLOAT_EQ(read.result.cdelt2, cdelt2) << cards[6];
     EXPECT_NEAR(std::fabs(read.result.crota2), crota2, 1e-4) << cards[6];
   }
-}
-
-TEST(IsPrimaryWcsCard, EveryFormOfTheWcsButNotAlternates) {
-  for (const char* keyword :
-       {"CD1_1   ", "CD2_2",    "PC1_2   ", "PV2_1   ", "PS1_0",    "CUNIT1  ", "CUNIT2",
-        "LONPOLE ", "LATPOLE",  "WCSAXES ", "RADECSYS", "EPOCH   ", "A_ORDER ", "B_ORDER",
-        "AP_ORDER", "BP_ORDER", "A_0_2   ", "B_1_1",    "AP_2_0  ", "BP_0_1  ", "CD10_12 ",
-        "CDELT1  ", "CROTA2  ", "EQUINOX ", "RADESYS ", "CTYPE2  ", "CRVAL1  ", "CRPIX2  "})
-    EXPECT_TRUE(fits::IsPrimaryWcsCard(keyword)) << keyword;
-  for (const char* keyword : {"CD1_1A  ", "PC1_1B  ", "CTYPE1A ", "CUNIT1A ", "A_DMAX  ", "CD1_    ",
-                              "CD_1    ", "PCOUNT  ", "HISTORY ", "A_1_    ", "CDELT1A ", "EPOCHX  "})
-    EXPECT_FALSE(fits::IsPrimaryWcsCard(keyword)) << keyword;
 }
 
 TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
