@@ -78,6 +78,21 @@ TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
   fs::permissions(dir / "readonly.fit", fs::perms::owner_all);
 }
 
+// Headers written in place are flushed many at once: more files than wait for
+// one flush are reported in order, each once, all saved.
+TEST_F(CliFolder, ManyHeadersInPlaceAreFlushedInGroupsAndReportedInOrder) {
+  std::string names, expected;
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".fit";
+    WriteBytes(dir / name, MakeFits(2, 2, kCaptureCards));
+    names += " " + name;
+    expected += name + ": FERTIG\n";
+  }
+  const Ran ran = RunIn(dir, kCli + " apply --quiet --from-header -j 3" + names);
+  EXPECT_TRUE(ran.status == 0 && ran.out == expected) << ran.out;
+  EXPECT_NE(Slurp(dir / "f299.fit").find("CTYPE1  = 'RA---TAN'"), std::string::npos);
+}
+
 // Choosing the flip mirrors Y at NAXIS2 + 1: a mirror beyond 16 bits is that
 // file's error. A failed write is the window's test (the same write path).
 TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
