@@ -93,6 +93,34 @@ TEST_F(CliFolder, ManyHeadersInPlaceAreFlushedInGroupsAndReportedInOrder) {
   EXPECT_NE(Slurp(dir / "f299.fit").find("CTYPE1  = 'RA---TAN'"), std::string::npos);
 }
 
+TEST_F(CliFolder, ShowTellsWhatAReadShowsAndNothingIsWritten) {
+  const std::string wcs =
+      MakeFits(40, 27,
+               {"CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 92.225", "CRVAL2  = -0.5",
+                "CRPIX1  = 20", "CRPIX2  = 10", "CDELT1  = -0.0004", "CDELT2  = 0.0004", "TELESCOP= 'C14'"});
+  WriteBytes(dir / "wcs.fit", wcs);
+  WriteBytes(dir / "plain.fit", MakeFits(3, 2, kCaptureCards));
+  const Ran text = RunIn(dir, kCli + " show wcs.fit missing.fit");
+  EXPECT_EQ(text.status, 1);  // RA 6 h 8 min 53.99 s floored as the seconds field shows it
+  EXPECT_EQ(
+      text.out,
+      "wcs.fit: Fitsfileheader gelesen | RA 6 8 53.9 (6.148333 h) | Dec -0 30 0 (-.5\u00b0) | X 20 | Y 10 | "
+      "WCS ja | Instrument 'C14' -.0004 .0004 0\nmissing.fit: FATAL: Fitsdatei nicht lesbar | RA 0 0 0 (0 h) "
+      "| Dec 0 0 0 (0\u00b0) | X 0 | Y 0 | WCS nein\nvelorin-cli: nicht lesbar: missing.fit\n");
+  const Ran json = RunIn(dir, kCli + " show --json plain.fit wcs.fit");
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(
+      json.out,
+      R"({"file":"plain.fit","ok":true,"status":"Fitsfileheader gelesen","ra_hms":"0 0 0","ra_hours":0,)"
+      R"("dec_dms":"0 0 0","dec_degrees":0,"x":0,"y":0,"wcs":false,"instrument":null})"
+      "\n"
+      R"({"file":"wcs.fit","ok":true,"status":"Fitsfileheader gelesen","ra_hms":"6 8 53.9","ra_hours":6.148333,)"
+      R"("dec_dms":"-0 30 0","dec_degrees":-0.5,"x":20,"y":10,"wcs":true,"instrument":{"name":"C14",)"
+      R"("CDELT1":-0.0004,"CDELT2":0.0004,"CROTA2":0}})"
+      "\n");
+  EXPECT_EQ(Slurp(dir / "wcs.fit"), wcs);
+}
+
 // Choosing the flip mirrors Y at NAXIS2 + 1: a mirror beyond 16 bits is that
 // file's error. A failed write is the window's test (the same write path).
 TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
