@@ -22,7 +22,6 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <fitsio.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,6 +41,7 @@
 
 #include "bench/durable_files.h"
 #include "bench/ratio_reporter.h"
+#include "bench/row_images.h"
 #include "cli/apply_file.h"
 #include "cli/run.h"
 #include "coords/sky_position.h"
@@ -86,21 +86,6 @@ std::string InputHeader(std::int16_t width, std::int16_t height) {
   return header;
 }
 
-// Row r holds the value r in every pixel.
-void WriteImage(const std::string& path, std::int16_t width, std::int16_t height) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << InputHeader(width, height);
-  std::string row(static_cast<std::size_t>(width) * 2, '\0');
-  for (std::int16_t r = 0; r < height; ++r) {
-    for (std::size_t i = 0; i < row.size(); i += 2) {
-      row[i] = static_cast<char>(r >> 8);
-      row[i + 1] = static_cast<char>(r & 0xFF);
-    }
-    file.write(row.data(), static_cast<std::streamsize>(row.size()));
-  }
-  file << std::string(static_cast<std::size_t>(fits::FillBytes(std::int64_t{width} * height * 2)), '\0');
-}
-
 std::string Numbered(const fs::path& folder, int i) {
   char name[32];
   std::snprintf(name, sizeof name, "frame%04d.fit", i);
@@ -122,7 +107,7 @@ std::vector<std::string> MakeImages(benchmark::State& state, const std::string& 
     paths.push_back(Numbered(dir, i));
     if (fs::file_size(paths.back(), error) == size) continue;
     if (i == 0) {
-      WriteImage(first, width, height);
+      bench::WriteRowImage(first, InputHeader(width, height), width, height);
     } else {
       fs::copy_file(first, paths.back(), fs::copy_options::overwrite_existing);
     }
@@ -203,13 +188,6 @@ bool UpdateWithCfitsio(const std::string& path) {
   return status == 0;
 }
 
-std::string FirstBytes(const std::string& path, std::size_t count) {
-  std::ifstream file(path, std::ios::binary);
-  std::string bytes(count, '\0');
-  file.read(bytes.data(), static_cast<std::streamsize>(count));
-  return bytes;
-}
-
 // Untimed: the capture program's header back in every file and on the disk,
 // so each iteration saves the same files.
 void RestoreHeaders(benchmark::State& state, const std::vector<std::string>& paths) {
@@ -233,12 +211,7 @@ void FreshOutputs(benchmark::State& state, const fs::path& folder, const std::ve
   std::error_code ignored;
   fs::remove_all(folder, ignored);
   fs::create_directories(folder);
-  std::vector<char> buffer(std::size_t{1} << 20);
-  for (const std::string& input : inputs) {
-    std::ifstream file(input, std::ios::binary);
-    while (file.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || file.gcount() > 0) {
-    }
-  }
+  for (const std::string& input : inputs) bench::ReadIntoCache(input);
   bench::SettleDisk();
   state.ResumeTiming();
 }
@@ -259,23 +232,9 @@ bool CopyAndSync(const std::string& from, const std::string& to) {
   return ok;
 }
 
-void ReportPeakMemory(benchmark::State& state) {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-std::int16_t RowValueAt(const std::string& path, std::int64_t offset) {
-  std::ifstream file(path, std::ios::binary);
-  file.seekg(offset);
-  unsigned char bytes[2] = {};
-  file.read(reinterpret_cast<char*>(bytes), 2);
-  return static_cast<std::int16_t>(bytes[0] << 8 | bytes[1]);
-}
-
 // The first data row of a flipped output holds the input's last row.
 void CheckFlipped(benchmark::State& state, const std::string& path, std::int16_t height) {
-  if (RowValueAt(path, fits::kRecordBytes) != height - 1) state.SkipWithError("rows not reversed");
+  if (bench::RowValueAt(path, fits::kRecordBytes) != height - 1) state.SkipWithError("rows not reversed");
 }
 
 void BM_HeaderOnlyInPlace1000x1MiB(benchmark::State& state) {
@@ -288,11 +247,11 @@ void BM_HeaderOnlyInPlace1000x1MiB(benchmark::State& state) {
       break;
     }
   }
-  const std::string header = FirstBytes(paths.back(), fits::kRecordBytes);
+  const std::string header = bench::FirstBytes(paths.back(), fits::kRecordBytes);
   if (header.find("CTYPE1  = 'RA---TAN'") == std::string::npos) state.SkipWithError("no WCS written");
-  if (RowValueAt(paths.back(), fits::kRecordBytes + 2 * std::int64_t{kSmallWidth} * 7) != 7)
+  if (bench::RowValueAt(paths.back(), fits::kRecordBytes + 2 * std::int64_t{kSmallWidth} * 7) != 7)
     state.SkipWithError("data moved");
-  ReportPeakMemory(state);
+  bench::ReportPeakMemory(state);
 }
 
 void BM_CfitsioUpdate1000x1MiB(benchmark::State& state) {
@@ -305,7 +264,7 @@ void BM_CfitsioUpdate1000x1MiB(benchmark::State& state) {
         break;
       }
   }
-  if (FirstBytes(paths.back(), fits::kRecordBytes).find("CTYPE1  = 'RA---TAN'") == std::string::npos)
+  if (bench::FirstBytes(paths.back(), fits::kRecordBytes).find("CTYPE1  = 'RA---TAN'") == std::string::npos)
     state.SkipWithError("cfitsio wrote no WCS");
 }
 
@@ -353,7 +312,7 @@ void FlipFolder(benchmark::State& state, unsigned workers) {
     }
   }
   CheckFlipped(state, (out / fs::path(paths.back()).filename()).string(), kMediumSide);
-  ReportPeakMemory(state);
+  bench::ReportPeakMemory(state);
 }
 
 // -j 1, and the command line's default -j, one file a core.
@@ -394,7 +353,7 @@ void FlipLarge(benchmark::State& state, bool startWriteBack) {
     }
   }
   CheckFlipped(state, target, kLargeSide);
-  ReportPeakMemory(state);
+  bench::ReportPeakMemory(state);
 }
 
 void BM_Flip512MiBWithWriteBack(benchmark::State& state) {

@@ -11,18 +11,16 @@
 // folder (not /tmp, which may be a RAM disk), and are deleted at the end.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include "bench/durable_files.h"
 #include "bench/ratio_reporter.h"
+#include "bench/row_images.h"
 #include "fits/checksum.h"
 #include "fits/fits_sizes.h"
 #include "fits/header_rewrite.h"
@@ -44,20 +42,6 @@ std::string HeaderRecord() {
   return header;
 }
 
-void WriteImage(const std::string& path, std::int16_t width, std::int16_t height, std::int64_t data) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << HeaderRecord();
-  std::string row(static_cast<std::size_t>(width) * 2, '\0');
-  for (std::int16_t r = 0; r < height; ++r) {
-    for (std::size_t i = 0; i < row.size(); i += 2) {
-      row[i] = static_cast<char>(r >> 8);
-      row[i + 1] = static_cast<char>(r & 0xFF);
-    }
-    file.write(row.data(), static_cast<std::streamsize>(row.size()));
-  }
-  file << std::string(static_cast<std::size_t>(fits::FillBytes(data)), '\0');
-}
-
 // An image whose row r is filled with the 16-bit value r, on the disk. The
 // repetitions of a case, and later cases, take the one already made.
 std::string MakeImage(benchmark::State& state, const std::string& name, std::int16_t width,
@@ -66,31 +50,9 @@ std::string MakeImage(benchmark::State& state, const std::string& name, std::int
   const std::int64_t data = std::int64_t{width} * height * 2;
   std::error_code error;
   if (static_cast<std::int64_t>(fs::file_size(path, error)) != kHeaderBytes + data + fits::FillBytes(data))
-    WriteImage(path, width, height, data);
+    bench::WriteRowImage(path, HeaderRecord(), width, height);
   if (!bench::MakeDurable(path)) state.SkipWithError("input not on disk");
   return path;
-}
-
-std::int16_t RowValueAt(const std::string& path, std::int64_t offset) {
-  std::ifstream file(path, std::ios::binary);
-  file.seekg(offset);
-  unsigned char bytes[2] = {};
-  file.read(reinterpret_cast<char*>(bytes), 2);
-  return static_cast<std::int16_t>(bytes[0] << 8 | bytes[1]);
-}
-
-std::string FirstBytes(const std::string& path, std::size_t count) {
-  std::ifstream file(path, std::ios::binary);
-  std::string bytes(count, '\0');
-  file.read(bytes.data(), static_cast<std::streamsize>(count));
-  return bytes;
-}
-
-void WarmCache(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::vector<char> buffer(8 << 20);
-  while (file.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || file.gcount() > 0) {
-  }
 }
 
 void CopyAndSync(const std::string& from, const std::string& to) {
@@ -113,7 +75,7 @@ void FreshOutput(benchmark::State& state, const std::string& out) {
 void BM_CopyAndSync512MiB(benchmark::State& state) {
   const std::string in = MakeImage(state, "in512.fit", kSide512, kSide512);
   const std::string out = (kDir / "copy512.fit").string();
-  WarmCache(in);
+  bench::ReadIntoCache(in);
   for (auto _ : state) {
     FreshOutput(state, out);
     CopyAndSync(in, out);
@@ -126,7 +88,7 @@ void BM_FullRewrite512MiB(benchmark::State& state) {
   const std::string out = (kDir / "flip512.fit").string();
   const fits::ImageLayout layout{16, kSide512, kSide512, kHeaderBytes};
   const std::string header = HeaderRecord();
-  WarmCache(in);
+  bench::ReadIntoCache(in);
   for (auto _ : state) {
     FreshOutput(state, out);
     const fits::SaveResult result = fits::WriteFlippedImage(in, layout, header, out);
@@ -137,7 +99,8 @@ void BM_FullRewrite512MiB(benchmark::State& state) {
   }
   // The first output row is the last input row, and the other way round.
   const std::int64_t rowBytes = std::int64_t{kSide512} * 2;
-  if (RowValueAt(out, 2880) != kSide512 - 1 || RowValueAt(out, 2880 + rowBytes * (kSide512 - 1)) != 0)
+  if (bench::RowValueAt(out, 2880) != kSide512 - 1 ||
+      bench::RowValueAt(out, 2880 + rowBytes * (kSide512 - 1)) != 0)
     state.SkipWithError("rows not reversed");
 }
 
@@ -153,7 +116,7 @@ void BM_FullRewrite512MiBWithDatasum(benchmark::State& state) {
     dataSum = sum;
     return header;
   };
-  WarmCache(in);
+  bench::ReadIntoCache(in);
   for (auto _ : state) {
     FreshOutput(state, out);
     if (!fits::WriteFlippedImage(in, layout, header, out, seal).ok()) {
@@ -184,16 +147,14 @@ void BM_FullRewrite1GiBPeakMemory(benchmark::State& state) {
       break;
     }
   }
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  bench::ReportPeakMemory(state);
   fs::remove(out);
 }
 
 void BM_CopyAndSync1GiB(benchmark::State& state) {
   const std::string in = MakeImage(state, "in1g.fit", kWidth1G, kHeight1G);
   const std::string out = (kDir / "copy1g.fit").string();
-  WarmCache(in);
+  bench::ReadIntoCache(in);
   for (auto _ : state) {
     FreshOutput(state, out);
     CopyAndSync(in, out);
@@ -226,8 +187,8 @@ void BM_HeaderOnlyInPlace1GiB(benchmark::State& state) {
       break;
     }
   }
-  if (FirstBytes(path, header.size()) != header) state.SkipWithError("header not written");
-  if (RowValueAt(path, 2880 + 2 * std::int64_t{kWidth1G} * 7) != 7) state.SkipWithError("data moved");
+  if (bench::FirstBytes(path, header.size()) != header) state.SkipWithError("header not written");
+  if (bench::RowValueAt(path, 2880 + 2 * std::int64_t{kWidth1G} * 7) != 7) state.SkipWithError("data moved");
 }
 
 BENCHMARK(BM_CopyAndSync512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(7);
