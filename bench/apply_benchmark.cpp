@@ -376,49 +376,22 @@ void BM_CopyAndSync512MiB(benchmark::State& state) {
   }
 }
 
+// Each repetition is one timed run of the whole case, in wall-clock time.
+void OneRunEach(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+}
+
 // A flush costs from a fraction of a millisecond to several here, from one
 // repetition to the next, so the small files take more of them.
-BENCHMARK(BM_CfitsioUpdate1000x1MiB)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(9);
-BENCHMARK(BM_CfitsioUpdateAndSync1000x1MiB)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(9);
-BENCHMARK(BM_HeaderOnlyInPlace1000x1MiB)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(9);
-BENCHMARK(BM_CopyAndSync50x32MiB)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(7);
-BENCHMARK(BM_FlipToFolder50x32MiBOneAtATime)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(7);
-BENCHMARK(BM_FlipToFolder50x32MiBOneACore)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(7);
-BENCHMARK(BM_CopyAndSync512MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(7);
-BENCHMARK(BM_Flip512MiBWithoutWriteBack)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(7);
-BENCHMARK(BM_Flip512MiBWithWriteBack)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(7);
+BENCHMARK(BM_CfitsioUpdate1000x1MiB)->Apply(OneRunEach)->Repetitions(9);
+BENCHMARK(BM_CfitsioUpdateAndSync1000x1MiB)->Apply(OneRunEach)->Repetitions(9);
+BENCHMARK(BM_HeaderOnlyInPlace1000x1MiB)->Apply(OneRunEach)->Repetitions(9);
+BENCHMARK(BM_CopyAndSync50x32MiB)->Apply(OneRunEach)->Repetitions(7);
+BENCHMARK(BM_FlipToFolder50x32MiBOneAtATime)->Apply(OneRunEach)->Repetitions(7);
+BENCHMARK(BM_FlipToFolder50x32MiBOneACore)->Apply(OneRunEach)->Repetitions(7);
+BENCHMARK(BM_CopyAndSync512MiB)->Apply(OneRunEach)->Repetitions(7);
+BENCHMARK(BM_Flip512MiBWithoutWriteBack)->Apply(OneRunEach)->Repetitions(7);
+BENCHMARK(BM_Flip512MiBWithWriteBack)->Apply(OneRunEach)->Repetitions(7);
 
 }  // namespace
 
