@@ -5,6 +5,7 @@
 #include "cli/field_state.h"
 #include "cli/instrument_rows.h"
 #include "coords/number_text.h"
+#include "fits/card_text.h"
 #include "fits/fits_sizes.h"
 #include "fits/pixel_copy.h"
 #include "fits/platform_file.h"
@@ -173,9 +174,9 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
     TakeWrittenValues(header.bytes, result);
     result.ok = true;
     for (std::size_t at = 0; at + fits::kCardBytes <= header.bytes.size(); at += fits::kCardBytes) {
-      std::string card = header.bytes.substr(at, fits::kCardBytes);
-      card.erase(card.find_last_not_of(' ') + 1);
-      result.headerCards.push_back(card);
+      const std::string_view card =
+          fits::TrimTrailingBlanks(std::string_view(header.bytes).substr(at, fits::kCardBytes));
+      result.headerCards.emplace_back(card);
       if (card == "END") break;
     }
     return Finish(result, "Probelauf: nichts geschrieben", log);

@@ -4,13 +4,14 @@
 #include "cli/json_text.h"
 #include "coords/number_text.h"
 #include "coords/sky_position.h"
+#include "fits/card_text.h"
 
 namespace cli {
 namespace {
 
-std::string Trimmed(std::string text) {
-  text.erase(0, text.find_first_not_of(' '));
-  return text;
+// Field texts without their sign column.
+std::string Trimmed(std::string_view text) {
+  return std::string(fits::TrimBlanks(text));
 }
 
 std::string Joined(const coords::SexagesimalTexts& texts) {
@@ -39,9 +40,9 @@ std::string JsonLine(const std::string& path, bool ok, const Shown& s) {
   if (s.row)
     row = JsonObject()
               .String("name", s.row->name)
-              .Raw("CDELT1", JsonNumber(Trimmed(coords::FormatNumberText(s.row->cdelt1))))
-              .Raw("CDELT2", JsonNumber(Trimmed(coords::FormatNumberText(s.row->cdelt2))))
-              .Raw("CROTA2", JsonNumber(Trimmed(coords::FormatNumberText(s.row->rotation))))
+              .Raw("CDELT1", JsonNumber(coords::FormatNumberText(s.row->cdelt1)))
+              .Raw("CDELT2", JsonNumber(coords::FormatNumberText(s.row->cdelt2)))
+              .Raw("CROTA2", JsonNumber(coords::FormatNumberText(s.row->rotation)))
               .Text();
   return JsonObject()
       .String("file", path)
