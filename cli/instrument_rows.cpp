@@ -11,8 +11,7 @@ IniRows LoadInstrumentRows(const Options& options) {
   const config::IniRoom room{pipeline::kKeepLineLimit, pipeline::kRemoveKeyLimit, pipeline::kInstrumentLimit};
   pipeline::LogBuffer ignored;
   const config::IniContents contents =
-      options.iniFile.empty() ? pipeline::LoadConfiguration(options.startDirectory, true, room, ignored)
-                              : config::LoadIniFile(options.iniFile, true, room);
+      pipeline::LoadConfiguration(options.startDirectory, options.iniFile, true, room, ignored);
   IniRows rows{contents.opened, fits::platform::Utf8Name(options.iniFile), contents.instruments};
   if (rows.path.empty()) rows.path = config::kIniFileName;
   return rows;

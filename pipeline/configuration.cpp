@@ -14,8 +14,14 @@ std::string_view Environment(const char* name) {
 
 }  // namespace
 
-config::IniContents LoadConfiguration(const std::filesystem::path& startDirectory, bool readInstruments,
+config::IniContents LoadConfiguration(const std::filesystem::path& startDirectory,
+                                      const std::filesystem::path& iniFile, bool readInstruments,
                                       const config::IniRoom& room, LogSink& log) {
+  if (!iniFile.empty()) {
+    config::IniContents contents = config::LoadIniFile(iniFile, readInstruments, room);
+    for (const std::string& line : contents.logLines) log.WriteLine(line);
+    return contents;
+  }
   const config::IniLocation location =
       config::ChooseIniLocation(startDirectory, Environment("XDG_CONFIG_HOME"), Environment("HOME"),
                                 [](const std::filesystem::path& path) {

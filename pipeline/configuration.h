@@ -1,5 +1,6 @@
-// velorin.ini for one read: from the start-up directory, or from the user's
-// configuration folder when the start-up directory has none.
+// velorin.ini for one read: the file named, or else from the start-up
+// directory, or from the user's configuration folder when the start-up
+// directory has none.
 #pragma once
 
 #include <filesystem>
@@ -10,8 +11,10 @@
 namespace pipeline {
 
 // Loads the file and writes its log lines (and, for a file from the
-// configuration folder, which file it was).
-config::IniContents LoadConfiguration(const std::filesystem::path& startDirectory, bool readInstruments,
+// configuration folder, which file it was). iniFile, when set, is read
+// instead, with no fallback.
+config::IniContents LoadConfiguration(const std::filesystem::path& startDirectory,
+                                      const std::filesystem::path& iniFile, bool readInstruments,
                                       const config::IniRoom& room, LogSink& log);
 
 }  // namespace pipeline

@@ -21,11 +21,7 @@ InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& lo
 
   const config::IniRoom room{kKeepLineLimit, kRemoveKeyLimit, kInstrumentLimit - request.instrumentRows};
   config::IniContents contents =
-      request.iniFile.empty()
-          ? LoadConfiguration(request.startDirectory, request.instrumentsPending, room, log)
-          : config::LoadIniFile(request.iniFile, request.instrumentsPending, room);
-  if (!request.iniFile.empty())
-    for (const std::string& line : contents.logLines) log.WriteLine(line);
+      LoadConfiguration(request.startDirectory, request.iniFile, request.instrumentsPending, room, log);
   read.keepLines = std::move(contents.addedLines);
   read.removeKeys = std::move(contents.removeKeys);
   // A missing file leaves the instrument list pending, so a later read can
