@@ -54,32 +54,20 @@ std::string GermanError(const CLI::ParseError& error) {
   return "velorin-cli: " + lead + " (" + detail + ")\nHilfe: velorin-cli --help\n";
 }
 
-struct Texts {
-  std::string ra, dec, x, y, scale, rotation, jobs, ini, filesFrom, instrument;
-};
-
-CLI::Option* Text(CLI::App& app, const char* name, std::string& target, const char* help, const char* type) {
-  return app.add_option(name, target, help)->type_name(type);
-}
-
-void ApplyOptions(CLI::App& apply, Options& options, Texts& texts, std::vector<CLI::Option*>& given) {
-  given = {
-      Text(apply, "--ra", texts.ra, "Rektaszension wie in tb_r (Stunden) oder \"6 8 54\", \"06:08:54\"",
-           "TEXT"),
-      Text(apply, "--dec", texts.dec, "Deklination wie in tb_d (Grad) oder \"+24 19 47\", \"-0:30:0\"",
-           "TEXT"),
-      Text(apply, "--x", texts.x, "Referenzpixel X wie in tb_x (Vorgabe: Bildmitte)", "N"),
-      Text(apply, "--y", texts.y, "Referenzpixel Y wie in tb_y (Vorgabe: Bildmitte)", "N"),
-      Text(apply, "--scale", texts.scale, "quadratische Pixel von ARCSEC Bogensekunden", "ARCSEC"),
-      Text(apply, "--rotation", texts.rotation, "Drehung in Grad zu --scale oder --from-header (Vorgabe 0)",
-           "DEG"),
-      Text(apply, "-j", texts.jobs, "so viele Dateien gleichzeitig (Vorgabe: Zahl der Kerne)", "N"),
-      Text(apply, "--ini", texts.ini, "diese velorin.ini statt ./velorin.ini", "PFAD"),
-      Text(apply, "--files-from", texts.filesFrom, "Dateinamen, einer je Zeile, aus DATEI (- für stdin)",
-           "DATEI"),
-      Text(apply, "--instrument", texts.instrument, "Instrumentenzeile aus velorin.ini mit diesem Namen",
-           "NAME"),
-  };
+// The texts as given; the number rules and velorin.ini check them after parsing.
+void ApplyOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
+  const auto text = [&apply](const char* name, std::optional<std::string>& target, const char* help,
+                             const char* type) { apply.add_option(name, target, help)->type_name(type); };
+  text("--ra", texts.ra, "Rektaszension wie in tb_r (Stunden) oder \"6 8 54\", \"06:08:54\"", "TEXT");
+  text("--dec", texts.dec, "Deklination wie in tb_d (Grad) oder \"+24 19 47\", \"-0:30:0\"", "TEXT");
+  text("--x", texts.x, "Referenzpixel X wie in tb_x (Vorgabe: Bildmitte)", "N");
+  text("--y", texts.y, "Referenzpixel Y wie in tb_y (Vorgabe: Bildmitte)", "N");
+  text("--scale", texts.scale, "quadratische Pixel von ARCSEC Bogensekunden", "ARCSEC");
+  text("--rotation", texts.rotation, "Drehung in Grad zu --scale oder --from-header (Vorgabe 0)", "DEG");
+  text("-j", texts.jobs, "so viele Dateien gleichzeitig (Vorgabe: Zahl der Kerne)", "N");
+  text("--ini", texts.ini, "diese velorin.ini statt ./velorin.ini", "PFAD");
+  text("--files-from", texts.filesFrom, "Dateinamen, einer je Zeile, aus DATEI (- für stdin)", "DATEI");
+  text("--instrument", options.instrument, "Instrumentenzeile aus velorin.ini mit diesem Namen", "NAME");
   apply.add_flag("--from-header", options.fromHeader,
                  "Position aus OBJCTRA/OBJCTDEC oder RA/DEC, Maßstab aus FOCALLEN und XPIXSZ/YPIXSZ");
   apply.add_flag("--replace-wcs", options.replaceWcs,
@@ -107,7 +95,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   GermanLabels(app);
   app.require_subcommand(1);
   Options options;
-  Texts texts;
+  OptionTexts texts;
   CLI::App* show = app.add_subcommand("show", "zeigt für jede Datei, was \"fits lesen\" zeigt");
   show->group("Befehle");
   show->get_help_ptr()->group("Optionen");
@@ -117,8 +105,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       app.add_subcommand("apply", "liest jede Datei und speichert sie wie \"fits speichern\" im Fenster");
   apply->group("Befehle");
   apply->get_help_ptr()->group("Optionen");
-  std::vector<CLI::Option*> given;
-  ApplyOptions(*apply, options, texts, given);
+  ApplyOptions(*apply, options, texts);
   apply->footer(kExamples);
 
   ParsedCommandLine parsed;
@@ -136,16 +123,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     return parsed;
   }
   options.command = show->parsed() ? Command::Show : Command::Apply;
-  OptionTexts checked;
-  std::optional<std::string>* targets[] = {&checked.ra,   &checked.dec,   &checked.x,
-                                           &checked.y,    &checked.scale, &checked.rotation,
-                                           &checked.jobs, &checked.ini,   &checked.filesFrom};
-  const std::string* values[] = {&texts.ra,       &texts.dec,  &texts.x,   &texts.y,        &texts.scale,
-                                 &texts.rotation, &texts.jobs, &texts.ini, &texts.filesFrom};
-  for (std::size_t i = 0; i < std::size(targets); ++i)
-    if (given[i]->count() > 0) *targets[i] = *values[i];
-  if (given[9]->count() > 0) options.instrument = texts.instrument;
-  if (const std::string refused = CheckOptionValues(checked, options); !refused.empty()) {
+  if (const std::string refused = CheckOptionValues(texts, options); !refused.empty()) {
     parsed.exitCode = 2;
     parsed.text = "velorin-cli: " + refused + "\n";
     return parsed;
