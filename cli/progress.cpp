@@ -1,7 +1,9 @@
 #include "cli/progress.h"
 
-#include <unistd.h>
+#include <cstdio>
 #include <string>
+
+#include "fits/platform_file.h"
 
 namespace cli {
 namespace {
@@ -11,7 +13,7 @@ constexpr int kBarWidth = 30;
 }  // namespace
 
 Progress::Progress(std::size_t files, bool quiet)
-    : shown_(files > 1 && !quiet && isatty(STDERR_FILENO) == 1), files_(files) {}
+    : shown_(files > 1 && !quiet && fits::platform::StandardErrorIsTerminal()), files_(files) {}
 
 void Progress::FileDone(std::int64_t bytes) {
   bytes_ += bytes;

@@ -376,4 +376,8 @@ void IgnoreFileSizeSignal() {
   std::signal(SIGXFSZ, SIG_IGN);
 }
 
+bool StandardErrorIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
 }  // namespace fits::platform

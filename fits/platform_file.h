@@ -120,4 +120,8 @@ namespace fits::platform {
 // (reported like a full disk) instead of ending the program.
 void IgnoreFileSizeSignal();
 
+// Whether standard error goes to a terminal, where a progress line may be
+// redrawn in place.
+bool StandardErrorIsTerminal();
+
 }  // namespace fits::platform

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <vector>
 
@@ -442,5 +443,9 @@ bool SyncDirectoryOf(const std::string& path, std::string& error) {
 void StartWriteBack(const File&, std::int64_t, std::int64_t) {}
 
 void IgnoreFileSizeSignal() {}  // Windows sends no signal for a file too large
+
+bool StandardErrorIsTerminal() {
+  return ::_isatty(_fileno(stderr)) != 0;
+}
 
 }  // namespace fits::platform
