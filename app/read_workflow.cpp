@@ -63,8 +63,8 @@ void Form1::TakeReadResult(pipeline::InputRead& read, bool logCreated) {
   shared.Crota1 = result.crota1;
   shared.Crota2 = result.crota2;
   shared.InputAsRead = read.asRead;
-  shared.KeepLineCount = 0;
-  for (const std::string& line : read.keepLines) shared.KeepLines[shared.KeepLineCount++] = line;
+  shared.KeepLines = read.keepLines;
+  shared.KeepLineCount = static_cast<std::int32_t>(shared.KeepLines.size());
   shared.RemoveKeyCount = 0;
   for (const std::string& key : read.removeKeys) shared.RemoveKeys[shared.RemoveKeyCount++] = key;
   if (read.instrumentsLoaded) shared.InstrumentsPending = false;

@@ -38,7 +38,7 @@ fits::HeaderPlan Form1::PlanFromSharedState() const {
   plan.naxis2 = shared.Naxis2;
   plan.writeWcs = chk_wcs->isChecked();
   plan.flip = ob_flipNS->isChecked();
-  plan.fitOldHeader = ob_NurHeader->isChecked();
+  plan.keepOldSize = ob_NurHeader->isChecked();
   plan.headerCardCount = shared.HeaderCardCount;
   plan.hasWcs = shared.HasWcs;
   plan.crval1 = shared.Crval1;
@@ -81,7 +81,6 @@ fits::ComposedHeader Form1::WriteHeader(const fits::HeaderPlan& plan) {
   shared.Cdelt2 = header.cdelt2;
   shared.Crota1 = header.crota1;
   shared.Crota2 = header.crota2;
-  if (header.cut) shared.ReadStatus = static_cast<std::int16_t>(fits::ReadCode::HeaderCut);
   return header;
 }
 
@@ -96,7 +95,7 @@ void Form1::WriteAndReport(fits::ComposedHeader& header) {
     Image1->setVisible(false);
     ShowWcsGroup();
   }
-  SetStatus(pipeline::SaveStatus(result, header.cut));
+  SetStatus(result.code);
 }
 
 void Form1::SetSaveOptionsVisible(bool visible) {

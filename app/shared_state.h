@@ -6,17 +6,17 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "config/instrument.h"
 #include "fits/platform_file.h"
 #include "pipeline/read_input.h"
 
 using pipeline::kInstrumentLimit;
-using pipeline::kKeepLineLimit;
 using pipeline::kRemoveKeyLimit;
 
 struct SharedState {
-  // 0 header read, 1 output header cut, 2 SIMPLE not T, 3 NAXIS not 2,
+  // 0 header read, 2 SIMPLE not T, 3 NAXIS not 2,
   // 4 BITPIX/NAXIS1/NAXIS2 missing or zero, 5 header longer than 36 cards.
   std::int16_t ReadStatus = 0;
   bool FatalError = false;
@@ -33,9 +33,10 @@ struct SharedState {
   std::string OutputFileName;
 
   // Header lines for the output: the configuration's added lines, then the
-  // input cards that are kept, each as read (bytes).
-  std::array<std::string, kKeepLineLimit> KeepLines;
-  std::int16_t KeepLineCount = 0;
+  // input cards that are kept, each as read (bytes); every card of the
+  // input is carried, however many.
+  std::vector<std::string> KeepLines;
+  std::int32_t KeepLineCount = 0;
   std::int16_t HeaderCardCount = 0;
   std::array<std::string, kRemoveKeyLimit> RemoveKeys;
   std::int16_t RemoveKeyCount = 0;

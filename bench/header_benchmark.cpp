@@ -61,7 +61,7 @@ void BM_ReadHeader100Records(benchmark::State& state) {
   fits::HeaderReadResult result;
   for (auto _ : state) {
     std::istringstream input(file);
-    result = fits::ReadHeader(input, removeKeys, 201, window);
+    result = fits::ReadHeader(input, removeKeys, window);
     benchmark::DoNotOptimize(result.keptCards.data());
   }
   if (result.headerCardCount != 3600 || result.code != fits::ReadCode::LongHeader)

@@ -35,6 +35,13 @@ constexpr std::int16_t kSide512 = 16384;                     // 16384 x 16384 x 
 constexpr std::int16_t kWidth1G = 16384, kHeight1G = 32767;  // about 1 GiB
 constexpr auto kHeaderBytes = static_cast<std::int64_t>(fits::kRecordBytes);
 
+fits::platform::FileIdentity Identity(const std::string& path) {
+  fits::platform::FileIdentity identity;
+  std::string error;
+  fits::platform::IdentityOf(path, identity, error);
+  return identity;
+}
+
 std::string HeaderRecord() {
   std::string header(fits::kRecordBytes, ' ');
   header.replace(0, 30, "SIMPLE  =                    T");
@@ -179,9 +186,10 @@ void BM_HeaderOnlyInPlace1GiB(benchmark::State& state) {
     // Untimed: the old header back and flushed, so each save changes a file
     // that is on the disk.
     state.PauseTiming();
-    const bool restored = fits::RewriteHeaderInPlace(path, before, kHeaderBytes).ok();
+    const bool restored = fits::RewriteHeaderInPlace({path, before, kHeaderBytes, Identity(path)}).ok();
+    const fits::InPlaceHeader next{path, header, kHeaderBytes, Identity(path)};
     state.ResumeTiming();
-    const fits::SaveResult result = fits::RewriteHeaderInPlace(path, header, kHeaderBytes);
+    const fits::SaveResult result = fits::RewriteHeaderInPlace(next);
     if (!restored || !result.ok()) {
       state.SkipWithError(restored ? result.error.c_str() : "old header not restored");
       break;

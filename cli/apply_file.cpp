@@ -92,7 +92,7 @@ fits::HeaderPlan Plan(const Options& options, const pipeline::InputRead& read, c
   plan.naxis2 = h.naxis2;
   plan.writeWcs = state.wcsChecked;
   plan.flip = options.flip;
-  plan.fitOldHeader = !options.flip;
+  plan.keepOldSize = !options.flip;
   plan.headerCardCount = h.headerCardCount;
   plan.hasWcs = h.hasWcs;
   plan.crval1 = state.crval1;
@@ -141,7 +141,7 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
   pipeline::LogBuffer log;
   FieldState state(log);
   pipeline::InputRead read =
-      pipeline::ReadInput({path, options.startDirectory, true, 0, options.iniFile}, state, log);
+      pipeline::ReadInput({path, options.startDirectory, true, 0, options.iniFile, false}, state, log);
   read.input.close();
   result.bytes = read.asRead.size;
   const fits::HeaderReadResult& h = read.header;
@@ -185,11 +185,11 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
       h.bitpix, h.naxis1, h.naxis2,
       std::int64_t{h.headerCardCount} * static_cast<std::int64_t>(fits::kCardBytes)};
   const fits::SaveResult saved = pipeline::WriteOutput(
-      {path, OutputName(options, path), layout, read.asRead, options.flip, &result.unflushed}, header, log);
+      {path, OutputName(options, path), layout, read.asRead, options.flip, &result.pending}, header, log);
   result.ok = saved.ok();
   result.detail = saved.error;
   if (result.ok) TakeWrittenValues(header.bytes, result);
-  return Finish(result, std::string(fits::StatusText(pipeline::SaveStatus(saved, header.cut))), log);
+  return Finish(result, std::string(fits::StatusText(saved.code)), log);
 }
 
 }  // namespace cli

@@ -12,8 +12,8 @@ namespace cli {
 // Where a file's result goes: the input itself, or its name in --output.
 std::string OutputName(const Options& options, const std::string& input);
 
-// A header written in place is left in the result's unflushed file, for the
-// caller to flush with the others of the batch.
+// A header to write in place is left in the result's pending header, for the
+// caller to write with others of the batch.
 FileResult ApplyToFile(const Options& options, const std::string& path);
 
 }  // namespace cli

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fits/platform_file.h"
+#include "fits/header_rewrite.h"
 
 namespace cli {
 
@@ -26,9 +26,9 @@ struct FileResult {
   std::array<std::optional<std::string>, kReportedCards.size()> values;
   std::vector<std::string> headerCards;  // --dry-run: the cards that would be written
   std::int64_t bytes = 0;                // the input's size, for the progress bar
-  // A header written in place, not yet flushed: the file is saved only once
-  // the batch has flushed it.
-  fits::platform::File unflushed;
+  // A header to write in place: the file is saved only once the batch has
+  // written it, with others of its folder behind one journal.
+  std::optional<fits::InPlaceHeader> pending;
 };
 
 // The value texts of the reported cards in a composed header.

@@ -1,15 +1,18 @@
 #include "cli/run.h"
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <set>
 
 #include "cli/apply_file.h"
 #include "cli/batch.h"
 #include "cli/json_text.h"
 #include "cli/progress.h"
 #include "cli/show_file.h"
+#include "fits/header_journal.h"
 #include "fits/platform_file.h"
 #include "pipeline/write_output.h"
 
@@ -57,7 +60,22 @@ std::string ResultLine(const Options& options, const std::string& file, const Fi
   return object.Text() + "\n";
 }
 
-constexpr std::size_t kMostUnflushed = 256;
+// Saves an earlier run left cut short are put right before any file is read,
+// once for each folder (the workers' reads leave it out).
+void RecoverFolders(const std::vector<std::string>& files, std::ofstream& log) {
+  std::set<std::string> folders;
+  for (const std::string& file : files) {
+    const std::filesystem::path path = fits::platform::NativePath(file);
+    if (!folders.insert(path.has_parent_path() ? fits::platform::Utf8Name(path.parent_path()) : ".").second)
+      continue;
+    for (const std::string& line : fits::RecoverInterruptedSaves(file).logLines) {
+      std::cerr << "velorin-cli: " << line << "\n";
+      if (log.is_open()) log << line << "\r\n";
+    }
+  }
+}
+
+constexpr std::size_t kMostPending = 256;
 constexpr auto kLongestWait = std::chrono::seconds(1);
 
 }  // namespace
@@ -71,6 +89,7 @@ int RunApply(const Options& options) {
       return 2;
     }
   }
+  RecoverFolders(options.files, log);
   const std::vector<Skipped> skipped = FilesNotRun(options);
   std::vector<FileResult> results(options.files.size());
   Progress progress(options.files.size(), options.quiet);
@@ -107,46 +126,46 @@ int RunApply(const Options& options) {
     result.ok = ok;
     progress.Draw();
   };
-  // Headers written in place are flushed many at once; the lines of the
-  // files reported since the first of them wait for that flush, so that no
-  // file is called saved before it is on the disk. Each waits a second at
-  // most, and each holds its file open, so only so many wait.
+  // Headers written in place go to the disk many at once, behind one journal
+  // per folder; the lines of the files reported since the first of them wait
+  // for that, so that no file is called saved before it is on the disk. Each
+  // waits a second at most, and only so many wait; they hold no file open.
   std::vector<std::size_t> waiting;
-  std::size_t unflushed = 0;
+  std::size_t pending = 0;
   auto firstWaiting = std::chrono::steady_clock::now();
   const auto flushWaiting = [&] {
-    std::vector<fits::platform::File> files;
+    std::vector<fits::InPlaceHeader> headers;
     std::vector<std::size_t> owners;
     for (const std::size_t i : waiting)
-      if (results[i].unflushed.IsOpen()) {
-        files.push_back(std::move(results[i].unflushed));
+      if (results[i].pending) {
+        headers.push_back(std::move(*results[i].pending));
+        results[i].pending.reset();
         owners.push_back(i);
       }
-    std::vector<std::string> errors = fits::platform::SyncAll(files);
-    for (std::size_t k = 0; k < files.size(); ++k) {
-      if (errors[k].empty()) files[k].Close(errors[k]);
-      if (errors[k].empty()) continue;
+    const std::vector<fits::SaveResult> saved = fits::RewriteHeadersInPlace(headers);
+    for (std::size_t k = 0; k < saved.size(); ++k) {
+      if (saved[k].ok()) continue;
       FileResult& result = results[owners[k]];
       result.ok = false;
-      result.status = fits::StatusText(fits::SaveCode::Failed);
-      result.detail = errors[k];
+      result.status = fits::StatusText(saved[k].code);
+      result.detail = saved[k].error;
       result.values = {};
-      result.log += pipeline::SaveErrorLine(errors[k]) + "\r\n";
+      result.log += pipeline::SaveErrorLine(saved[k].error) + "\r\n";
     }
     for (const std::size_t i : waiting) print(i);
     waiting.clear();
-    unflushed = 0;
+    pending = 0;
   };
   const auto flushWhenDue = [&] {
     if (!waiting.empty() &&
-        (unflushed >= kMostUnflushed || std::chrono::steady_clock::now() - firstWaiting >= kLongestWait))
+        (pending >= kMostPending || std::chrono::steady_clock::now() - firstWaiting >= kLongestWait))
       flushWaiting();
   };
   const auto report = [&](std::size_t i) {
-    if (waiting.empty() && !results[i].unflushed.IsOpen()) return print(i);
+    if (waiting.empty() && !results[i].pending) return print(i);
     if (waiting.empty()) firstWaiting = std::chrono::steady_clock::now();
     waiting.push_back(i);
-    unflushed += results[i].unflushed.IsOpen();
+    pending += results[i].pending.has_value();
     flushWhenDue();
   };
   RunInOrder(options.files.size(), options.jobs, work, report, [&] {
@@ -163,6 +182,8 @@ int RunApply(const Options& options) {
 }
 
 int RunShow(const Options& options) {
+  std::ofstream noLog;
+  RecoverFolders(options.files, noLog);
   std::vector<ShownFile> shown(options.files.size());
   bool allUsable = true;
   RunInOrder(

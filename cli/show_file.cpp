@@ -65,7 +65,7 @@ ShownFile ShowFile(const Options& options, const std::string& path) {
   pipeline::LogBuffer log;
   FieldState state(log);
   pipeline::InputRead read =
-      pipeline::ReadInput({path, options.startDirectory, false, 0, options.iniFile}, state, log);
+      pipeline::ReadInput({path, options.startDirectory, false, 0, options.iniFile, false}, state, log);
   read.input.close();
   Shown s;
   s.status = pipeline::ReadStatusText(read, true);

@@ -97,7 +97,6 @@ struct Carried {
   Kind kind;
   std::string text;  // the card, an integrity card's comment, or a log line
   std::optional<std::uint32_t> inputDataSum;
-  bool leftOut = false;
 };
 
 // A ROWORDER card with the other order, the comment kept in its column; empty
@@ -162,22 +161,6 @@ std::vector<Carried> PlanCarriedLines(const HeaderPlan& plan) {
     }
   }
   return out;
-}
-
-// Leaves out carried cards from the end until the rest fit into room cards;
-// the integrity pair goes last, so a saved header carries both or neither.
-// True when a card had to be left out.
-bool LeaveOutToFit(std::vector<Carried>& carried, std::int32_t room) {
-  std::int32_t cards = 0;
-  for (const Carried& line : carried) cards += line.kind != Carried::Kind::Warning;
-  const bool cut = cards > room;
-  for (const bool integrityToo : {false, true})
-    for (auto line = carried.rbegin(); line != carried.rend() && cards > room; ++line)
-      if (line->kind == Carried::Kind::Card || (integrityToo && line->kind != Carried::Kind::Warning)) {
-        if (!line->leftOut) --cards;
-        line->leftOut = true;
-      }
-  return cut;
 }
 
 }  // namespace
@@ -253,11 +236,7 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
     card("CROTA2  = " + coords::NineDecimalText(out.crota2) + " /");
   }
 
-  std::vector<Carried> carried = PlanCarriedLines(plan);
-  // The header-only rewrite must fit the old header's records, END included.
-  if (plan.fitOldHeader) out.cut = LeaveOutToFit(carried, plan.headerCardCount - 1 - out.cardCount);
-  for (const Carried& line : carried) {
-    if (line.leftOut) continue;
+  for (const Carried& line : PlanCarriedLines(plan)) {
     switch (line.kind) {
       case Carried::Kind::Warning:
         out.logLines.push_back(line.text);
@@ -282,12 +261,13 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
       }
     }
   }
-  if (out.cut) out.logLines.push_back("Fatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
 
-  // The header-only rewrite keeps the old header's size, so the data keep
-  // their offset: blank cards go before END when the new header is shorter
-  // by a record or more.
-  if (plan.fitOldHeader) {
+  // Where the new header fits the old one's records, the header-only rewrite
+  // keeps the old size, so the data keep their offset and the file is
+  // written in place: blank cards go before END when the new header is
+  // shorter by a record or more. A longer header is never cut: it takes
+  // more records and the file is written anew.
+  if (plan.keepOldSize && out.cardCount < plan.headerCardCount) {
     const std::int32_t lastRecordStart = plan.headerCardCount - kCards;
     while (out.cardCount < lastRecordStart) WriteCard(bytes, "", out.cardCount);
   }

@@ -18,9 +18,9 @@ struct HeaderPlan {
   std::int16_t bitpix = 0;
   std::int16_t naxis1 = 0;
   std::int16_t naxis2 = 0;
-  bool writeWcs = false;      // "Add WCS-Info" checked
-  bool flip = false;          // the rows are written in reverse order
-  bool fitOldHeader = false;  // header-only rewrite: the header keeps its old size
+  bool writeWcs = false;     // "Add WCS-Info" checked
+  bool flip = false;         // the rows are written in reverse order
+  bool keepOldSize = false;  // header-only rewrite: keep the old header's size where the new one fits
   std::int16_t headerCardCount = 0;
   bool hasWcs = false;  // scale and rotation come from the input, not the instrument
   float crval1 = 0.0f;
@@ -53,7 +53,6 @@ struct IntegrityCards {
 struct ComposedHeader {
   std::string bytes;                  // whole records
   std::vector<std::string> logLines;  // cards as composed, and the warnings, in order
-  bool cut = false;                   // carried-over lines were left out to fit
   std::optional<IntegrityCards> integrity;
   std::int32_t cardCount = 0;  // composed cards and END
   // The scale and rotation written, which the caller keeps.

@@ -242,18 +242,11 @@ void TakeInputWcs(ReadState& state, const ScaleAndRotation& scale, bool fromMatr
   window.DisableWcsGroup();
 }
 
-// The carried cards, less the WCS cards of a WCS that was taken, as many as
-// there is room for.
-void KeepCards(ReadState& state, std::size_t keepRoom) {
+// The carried cards, less the WCS cards of a WCS that was taken.
+void KeepCards(ReadState& state) {
   HeaderReadResult& r = state.result;
-  for (std::size_t i = 0; i < state.kept.size(); ++i) {
-    if (r.hasWcs && state.keptIsWcs[i]) continue;
-    if (r.keptCards.size() < keepRoom) {
-      r.keptCards.push_back(std::move(state.kept[i]));
-    } else {
-      ++r.droppedCards;
-    }
-  }
+  for (std::size_t i = 0; i < state.kept.size(); ++i)
+    if (!r.hasWcs || !state.keptIsWcs[i]) r.keptCards.push_back(std::move(state.kept[i]));
 }
 
 void ZeroReferencePosition(ReaderWindow& window) {
@@ -309,7 +302,7 @@ std::string TelescopeValue(std::string_view card) {
 }
 
 HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> removeKeys,
-                            std::size_t keepRoom, ReaderWindow& window) {
+                            ReaderWindow& window) {
   ReadState state;
   HeaderReadResult& r = state.result;
   // Nothing of an earlier file survives: a value this header does not give is 0.
@@ -358,7 +351,7 @@ HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> re
     window.EnableWcsGroup();
     ZeroReferencePosition(window);
   }
-  KeepCards(state, keepRoom);
+  KeepCards(state);
 
   // A size out of range has had its own log line; a BITPIX beyond 16 bits is
   // not missing but unsupported (below).
@@ -390,9 +383,6 @@ HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> re
              std::string(TrimBlanks(coords::FormatNumberText(coords::ToSingle(state.bitpixValue)))) +
              " wird nicht unterstützt");
   if (IsUsable(r.code)) CheckDataLength(r, input, window);
-  if (r.droppedCards > 0)
-    window.WriteLog("Warnung: " + std::to_string(r.droppedCards) +
-                    " Headerzeilen passen nicht mehr in die Liste und werden nicht übernommen");
   return r;
 }
 

@@ -47,7 +47,6 @@ struct HeaderReadResult {
   float crota1 = 0.0f;
   float crota2 = 0.0f;
   std::vector<std::string> keptCards;  // 80 bytes each, as read
-  std::size_t droppedCards = 0;        // cards to keep beyond the room given
   bool instrumentDropped = false;      // the instrument table was full
 };
 
@@ -64,9 +63,9 @@ std::int16_t SkipBlanks(std::string_view card, std::int16_t start);
 std::string TelescopeValue(std::string_view card);
 
 // Reads the header from the input's current position. Cards whose keyword
-// begins with a trimmed removeKeys entry are dropped; at most keepRoom cards
-// are kept. Leaves the input at the first data byte.
+// begins with a trimmed removeKeys entry are dropped; every other card is
+// kept, however many. Leaves the input at the first data byte.
 HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> removeKeys,
-                            std::size_t keepRoom, ReaderWindow& window);
+                            ReaderWindow& window);
 
 }  // namespace fits

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <utility>
 
 #include "fits/file_replace.h"
+#include "fits/header_journal.h"
 #include "fits/platform_file.h"
 
 namespace fits {
@@ -12,35 +14,111 @@ namespace {
 
 constexpr std::int64_t kCopyPieceBytes = std::int64_t{4} << 20;
 
-bool SizeKeepsDataOffset(std::string_view header, std::int64_t oldHeaderBytes, SaveResult& result) {
-  if (static_cast<std::int64_t>(header.size()) == oldHeaderBytes) return true;
-  result.error = "neuer Header hat " + std::to_string(header.size()) + " statt " +
-                 std::to_string(oldHeaderBytes) + " Bytes, nichts geschrieben";
-  return false;
+// One file of a group: open, with its old and new header.
+struct Target {
+  std::size_t index = 0;
+  JournalEntry entry;
+  std::string error;  // empty while all went well
+};
+
+// Opens the file and takes its old header; false with result set when it may
+// not or cannot be written.
+bool Prepare(const InPlaceHeader& in, Target& target, platform::File& file, SaveResult& result) {
+  result = InputUnchanged(in.path, in.asRead);
+  if (!result.ok()) return false;
+  result = SaveResult{};
+  if (static_cast<std::int64_t>(in.header.size()) != in.oldHeaderBytes ||
+      in.oldHeaderBytes > in.asRead.size) {
+    result.error = "neuer Header hat " + std::to_string(in.header.size()) + " statt " +
+                   std::to_string(in.oldHeaderBytes) + " Bytes, nichts geschrieben";
+    return false;
+  }
+  if (RefusedAsWriteProtected(in.path, result)) return false;
+  file = platform::OpenForUpdate(in.path, result.error);
+  target.entry.oldHeader.resize(in.header.size());
+  if (!file.IsOpen() || !platform::ReadAt(file, target.entry.oldHeader.data(),
+                                          static_cast<std::int64_t>(in.header.size()), 0, result.error))
+    return false;
+  target.entry.name = platform::Utf8Name(platform::NativePath(in.path).filename());
+  target.entry.fileSize = in.asRead.size;
+  target.entry.newHeader = in.header;
+  return true;
+}
+
+bool PutBack(const platform::File& file, const Target& target) {
+  std::string ignored;
+  return platform::WriteAt(file, target.entry.oldHeader, 0, ignored) && platform::Sync(file, ignored);
+}
+
+// The files of one folder: journal, headers, flush, journal gone.
+void WriteGroup(const std::string& folder, std::vector<Target>& targets, std::vector<platform::File>& files,
+                std::vector<SaveResult>& results) {
+  std::vector<JournalEntry> entries;
+  for (const Target& target : targets) entries.push_back(target.entry);
+  OpenJournal journal;
+  std::string error;
+  if (!PublishJournal(folder, entries, journal, error)) {
+    for (const Target& target : targets)
+      results[target.index].error = "Journal nicht anlegbar: " + error + ", nichts geschrieben";
+    return;
+  }
+  for (std::size_t k = 0; k < targets.size(); ++k)
+    platform::WriteAt(files[k], targets[k].entry.newHeader, 0, targets[k].error);
+  const std::vector<std::string> flushed = platform::SyncAll(files);
+  bool journalStays = false;
+  for (std::size_t k = 0; k < targets.size(); ++k) {
+    if (targets[k].error.empty()) targets[k].error = flushed[k];
+    if (!targets[k].error.empty() && !PutBack(files[k], targets[k])) journalStays = true;
+  }
+  if (!journalStays && !RetireJournal(journal, error)) {
+    // The journal would turn the new headers back at the next read.
+    for (std::size_t k = 0; k < targets.size(); ++k)
+      if (targets[k].error.empty()) {
+        targets[k].error = "Journal nicht entfernbar: " + error;
+        journalStays = !PutBack(files[k], targets[k]) || journalStays;
+      }
+  }
+  for (std::size_t k = 0; k < targets.size(); ++k) {
+    SaveResult& result = results[targets[k].index];
+    if (journalStays) {
+      // The whole group reads as old again once the journal is taken up.
+      result.error = (targets[k].error.empty() ? std::string("Schreiben eines anderen Headers fehlgeschlagen")
+                                               : targets[k].error) +
+                     ", der alte Header wird beim nächsten Lesen zurückgeschrieben";
+    } else if (!targets[k].error.empty()) {
+      result.error = targets[k].error + ", nichts geändert";
+    } else {
+      result.code = SaveCode::Saved;
+    }
+  }
 }
 
 }  // namespace
 
-SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header, std::int64_t oldHeaderBytes,
-                                platform::File* unflushed) {
-  SaveResult result;
-  if (!SizeKeepsDataOffset(header, oldHeaderBytes, result)) return result;
-  if (RefusedAsWriteProtected(path, result)) return result;
-  platform::File file = platform::OpenForUpdate(path, result.error);
-  if (!file.IsOpen() || !WriteAt(file, header, 0, result.error)) return result;
-  if (unflushed) {
-    *unflushed = std::move(file);
-    result.code = SaveCode::Saved;
-  } else if (Sync(file, result.error) && file.Close(result.error)) {
-    result.code = SaveCode::Saved;
+std::vector<SaveResult> RewriteHeadersInPlace(std::span<const InPlaceHeader> files) {
+  std::vector<SaveResult> results(files.size());
+  std::map<std::string, std::pair<std::vector<Target>, std::vector<platform::File>>> groups;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    Target target;
+    platform::File file;
+    target.index = i;
+    if (!Prepare(files[i], target, file, results[i])) continue;
+    const std::filesystem::path path = platform::NativePath(files[i].path);
+    auto& [targets, open] = groups[path.has_parent_path() ? platform::Utf8Name(path.parent_path()) : "."];
+    targets.push_back(std::move(target));
+    open.push_back(std::move(file));
   }
-  return result;
+  for (auto& [folder, group] : groups) WriteGroup(folder, group.first, group.second, results);
+  return results;
+}
+
+SaveResult RewriteHeaderInPlace(const InPlaceHeader& file) {
+  return RewriteHeadersInPlace(std::span(&file, 1)).front();
 }
 
 SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, std::int64_t oldHeaderBytes,
                              const std::string& target) {
   SaveResult result;
-  if (!SizeKeepsDataOffset(header, oldHeaderBytes, result)) return result;
   platform::File source = platform::OpenForReading(input, result.error);
   std::int64_t size = 0;
   if (!source.IsOpen() || !FileSize(source, size, result.error)) return result;

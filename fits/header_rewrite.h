@@ -1,26 +1,41 @@
-// The header-only rewrite: the new header, exactly as long as the old one,
-// goes over the first bytes of the file; every data byte stays where it was.
+// The header-only rewrite: the new header goes over the first bytes of the
+// file, every data byte staying where it was, behind a rollback journal; or,
+// when the header no longer fits or another name is chosen, a copy with the
+// new header that appears complete or not at all.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fits/platform_file.h"
 #include "fits/save_result.h"
 
 namespace fits {
 
-// Writes the header at offset 0 of the file itself and flushes it, or, with
-// unflushed, hands the written file over for the caller to flush together
-// with others (platform::SyncAll) before it calls the file saved.
-// oldHeaderBytes guards the data's offset: a header of another size is
-// refused without writing.
-SaveResult RewriteHeaderInPlace(const std::string& path, std::string_view header, std::int64_t oldHeaderBytes,
-                                platform::File* unflushed = nullptr);
+// A header to write over a file's own; one of another size than the old
+// header would move the data and is refused without writing.
+struct InPlaceHeader {
+  std::string path;
+  std::string header;
+  std::int64_t oldHeaderBytes = 0;
+  platform::FileIdentity asRead;  // a file changed since is not written
+};
 
-// Copies input to target with the new header in place of the old one; the
-// copy appears complete or not at all, and input is never changed.
+// Writes each header over its file's old one, the files of one folder behind
+// one journal (old headers first on the disk, then the new ones, flushed file
+// by file or by file system, then the journal removed). Each result is Saved
+// only once its file's new header is on the disk; a failed file gets its old
+// header back. A cut at any moment leaves each file old or new after the
+// next read.
+std::vector<SaveResult> RewriteHeadersInPlace(std::span<const InPlaceHeader> files);
+SaveResult RewriteHeaderInPlace(const InPlaceHeader& file);
+
+// Copies input to target with the new header in place of the old one (of
+// oldHeaderBytes, either size); the copy appears complete or not at all.
+// target may be input itself: the file is then written anew.
 SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, std::int64_t oldHeaderBytes,
                              const std::string& target);
 

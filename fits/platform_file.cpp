@@ -1,8 +1,12 @@
 #include "fits/platform_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -92,15 +96,45 @@ bool LinkUnderTempName(TempFile& temp, const std::string& target, std::string& e
   return Failed(error, "Benennen der neuen Datei neben " + target + " fehlgeschlagen");
 }
 
+void TakeIdentity(const struct stat& status, FileIdentity& identity) {
+  identity.device = status.st_dev;
+  identity.inode = status.st_ino;
+  identity.size = status.st_size;
+  identity.modifiedNs = std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec;
+}
+
+#ifdef __linux__
+// File systems whose syncfs writes every file's data and waits for the disk;
+// others (FUSE, network shares) are flushed file by file.
+bool FlushedWhole(int fd) {
+  struct statfs system {};
+  if (::fstatfs(fd, &system) != 0) return false;
+  switch (static_cast<std::uint64_t>(system.f_type)) {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // xfs
+    case 0x9123683E:  // btrfs
+    case 0xF2F52010:  // f2fs
+    case 0x01021994:  // tmpfs
+      return true;
+    default:
+      return false;
+  }
+}
+#endif
+
 }  // namespace
 
 bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& error) {
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) return Failed(error, path + " nicht lesbar");
-  identity.device = status.st_dev;
-  identity.inode = status.st_ino;
-  identity.size = status.st_size;
-  identity.modifiedNs = std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec;
+  TakeIdentity(status, identity);
+  return true;
+}
+
+bool IdentityOf(const File& file, FileIdentity& identity, std::string& error) {
+  struct stat status {};
+  if (::fstat(file.Descriptor(), &status) != 0) return Failed(error, "Dateiangaben nicht lesbar");
+  TakeIdentity(status, identity);
   return true;
 }
 
@@ -203,6 +237,25 @@ void Discard(TempFile& temp) {
   temp.file.Close(ignored);
   if (!temp.path.empty()) ::unlink(temp.path.c_str());
   temp.path.clear();
+}
+
+bool NameBeside(TempFile& temp, const std::string& target, std::string& error) {
+  const std::string from =
+      temp.path.empty() ? "/proc/self/fd/" + std::to_string(temp.file.Descriptor()) : temp.path;
+  if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), temp.path.empty() ? AT_SYMLINK_FOLLOW : 0) !=
+      0)
+    return Failed(error, "Benennen von " + target + " fehlgeschlagen");
+  if (!temp.path.empty()) ::unlink(temp.path.c_str());
+  temp.path.clear();
+  return true;
+}
+
+bool TryLock(const File& file) {
+  return ::flock(file.Descriptor(), LOCK_EX | LOCK_NB) == 0;
+}
+
+bool RemoveFile(const std::string& path, std::string& error) {
+  return ::unlink(path.c_str()) == 0 || Failed(error, "Löschen von " + path + " fehlgeschlagen");
 }
 
 bool FileSize(const File& file, std::int64_t& size, std::string& error) {
@@ -314,7 +367,7 @@ std::vector<std::string> SyncAll(std::span<const File> files) {
     bool whole = false;
 #ifdef __linux__
     struct stat status {};
-    if (::fstat(files[i].Descriptor(), &status) == 0) {
+    if (FlushedWhole(files[i].Descriptor()) && ::fstat(files[i].Descriptor(), &status) == 0) {
       const auto [device, first] = flushed.try_emplace(status.st_dev, false);
       if (first) device->second = ::syncfs(files[i].Descriptor()) == 0;
       whole = device->second;

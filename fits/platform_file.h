@@ -44,6 +44,7 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& error);  // follows links
+bool IdentityOf(const File& file, FileIdentity& identity, std::string& error);
 
 // A name (UTF-8, as every name inside the program) as std::filesystem and the
 // file streams take it: a plain std::string would be read in the local code
@@ -83,6 +84,14 @@ TempFile CreateTempBeside(const std::string& target, std::string& error);
 TempFile CreateNamedTempBeside(const std::string& target, std::string& error);
 // Names the complete temp file target (replacing the file there) and closes it.
 bool PutInPlace(TempFile& temp, const std::string& target, std::string& error);
+// Names the complete temp file target, which must not exist yet, and keeps
+// it open (and locked, where it was).
+bool NameBeside(TempFile& temp, const std::string& target, std::string& error);
+// Takes the lock that marks a file as in use by its writer, without waiting:
+// false while another open of it (in any process) holds it. Released when
+// the file is closed, also by the system when the process dies.
+bool TryLock(const File& file);
+bool RemoveFile(const std::string& path, std::string& error);
 // Drops a temp file that is not to be used.
 void Discard(TempFile& temp);
 
@@ -96,10 +105,11 @@ bool WriteGathered(const File& file, std::span<const std::string_view> pieces, s
 // Appends size bytes of from, starting at offset, inside the kernel where it can.
 bool CopyRange(const File& from, std::int64_t offset, std::int64_t size, const File& to, std::string& error);
 bool Sync(const File& file, std::string& error);
-// Flushes many written files at once: one flush of each file system they
-// lie on where the system has such a call (a disk flush costs about the same
-// for one file as for a thousand), else file by file. Returns each file's
-// error, empty when it reached the disk.
+// Flushes many written files at once: one flush of each local file system
+// they lie on where the system has such a call (a disk flush costs about the
+// same for one file as for a thousand), else file by file, as on network and
+// FUSE file systems, whose whole-system flush may skip the files' bytes.
+// Returns each file's error, empty when it reached the disk.
 std::vector<std::string> SyncAll(std::span<const File> files);
 // Starts writing a just-written range to disk without waiting, so the disk
 // works while later data are still being produced and the final Sync has

@@ -190,11 +190,7 @@ class KeepPosition {
   LARGE_INTEGER position_{};
 };
 
-}  // namespace
-
-bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& error) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!InformationOf(path, info)) return Failed(error, path + " nicht lesbar");
+void TakeIdentity(const BY_HANDLE_FILE_INFORMATION& info, FileIdentity& identity) {
   identity.device = info.dwVolumeSerialNumber;
   identity.inode = Join(info.nFileIndexHigh, info.nFileIndexLow);
   identity.size = static_cast<std::int64_t>(Join(info.nFileSizeHigh, info.nFileSizeLow));
@@ -202,6 +198,21 @@ bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& er
   identity.modifiedNs = static_cast<std::int64_t>(
                             Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)) *
                         100;
+}
+
+}  // namespace
+
+bool IdentityOf(const std::string& path, FileIdentity& identity, std::string& error) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!InformationOf(path, info)) return Failed(error, path + " nicht lesbar");
+  TakeIdentity(info, identity);
+  return true;
+}
+
+bool IdentityOf(const File& file, FileIdentity& identity, std::string& error) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(HandleOf(file), &info)) return Failed(error, "Dateiangaben nicht lesbar");
+  TakeIdentity(info, identity);
   return true;
 }
 
@@ -305,6 +316,26 @@ bool PutInPlace(TempFile& temp, const std::string& target, std::string& error) {
   }
   temp.path.clear();
   return true;
+}
+
+bool NameBeside(TempFile& temp, const std::string& target, std::string& error) {
+  // Every temporary is named and opened with delete sharing, so it can be
+  // renamed while open; without MOVEFILE_REPLACE_EXISTING a file there stays.
+  if (!::MoveFileExW(Wide(temp.path).c_str(), Wide(target).c_str(), MOVEFILE_WRITE_THROUGH))
+    return Failed(error, "Benennen von " + target + " fehlgeschlagen");
+  temp.path.clear();
+  return true;
+}
+
+bool TryLock(const File& file) {
+  // A byte far beyond the end: readers of the file are never blocked.
+  OVERLAPPED at{};
+  at.OffsetHigh = 0x7FFFFFFF;
+  return ::LockFileEx(HandleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+}
+
+bool RemoveFile(const std::string& path, std::string& error) {
+  return ::DeleteFileW(Wide(path).c_str()) != 0 || Failed(error, "Löschen von " + path + " fehlgeschlagen");
 }
 
 void Discard(TempFile& temp) {

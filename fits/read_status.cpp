@@ -8,8 +8,6 @@ std::string_view StatusText(ReadCode code) {
   switch (code) {
     case ReadCode::HeaderRead:
       return "Fitsfileheader gelesen";
-    case ReadCode::HeaderCut:
-      return "Warnung: FITS-Header war zu lang, gekürzt";
     case ReadCode::NotSimple:
       return "FATAL: keine einfache Fitsdatei";
     case ReadCode::AxesNotTwo:
@@ -28,8 +26,6 @@ std::string_view StatusText(ReadCode code) {
       return "FATAL: Fitsdatei nicht lesbar";
     case ReadCode::HeaderTooLong:
       return "FATAL: Fitsheader zu lang";
-    case ReadCode::KeepLinesFull:
-      return "Warnung: zu viele Headerzeilen, nicht alle übernommen";
     case ReadCode::InstrumentsFull:
       return "Warnung: Instrumentenliste voll, bitte Instrument wählen";
   }
@@ -40,8 +36,6 @@ std::string_view StatusText(SaveCode code) {
   switch (code) {
     case SaveCode::Saved:
       return "FERTIG";
-    case SaveCode::HeaderCut:
-      return "Warnung: FITS-Header war zu lang, gekürzt";
     case SaveCode::NotDurable:
       return "Warnung: gespeichert, aber nicht sicher auf der Platte, siehe logfile.txt";
     case SaveCode::Failed:

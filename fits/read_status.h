@@ -8,7 +8,6 @@ namespace fits {
 
 enum class ReadCode : std::int16_t {
   HeaderRead = 0,
-  HeaderCut = 1,          // the output header had to be cut to fit
   NotSimple = 2,          // SIMPLE is not T
   AxesNotTwo = 3,         // NAXIS is not 2
   SizeImplausible = 4,    // BITPIX, NAXIS1 or NAXIS2 missing, zero or out of range
@@ -19,7 +18,6 @@ enum class ReadCode : std::int16_t {
   FileUnreadable = 9,     // the chosen file cannot be opened
   HeaderTooLong = 10,     // more header cards than a 16-bit count holds
   // Status texts of a usable read with a warning; never a ReadStatus.
-  KeepLinesFull = 11,    // more cards to carry than the list holds
   InstrumentsFull = 12,  // the file's own instrument found no row
 };
 

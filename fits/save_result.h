@@ -9,7 +9,6 @@ namespace fits {
 
 enum class SaveCode : std::int16_t {
   Saved = 0,     // "FERTIG"
-  HeaderCut,     // saved, but carried-over lines did not fit the old header
   NotDurable,    // saved, but the folder could not be flushed: a power cut may lose the new name
   Failed,        // nothing changed; the error says why
   InputChanged,  // the file is no longer the one that was read

@@ -1,12 +1,50 @@
 #include "pipeline/read_input.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "fits/card_text.h"
+#include "fits/header_journal.h"
 #include "pipeline/configuration.h"
 
 namespace pipeline {
+namespace {
+
+// Keywords that may stand in a header any number of times.
+bool Repeatable(std::string_view keyword) {
+  return keyword == "COMMENT" || keyword == "HISTORY" || keyword.empty();
+}
+
+}  // namespace
+
+std::vector<std::string> MergeAddedLines(std::vector<std::string> added, std::span<const std::string> kept) {
+  std::vector<std::string> merged(kept.begin(), kept.end());
+  std::vector<std::string> lines;
+  for (std::string& line : added) {
+    const std::string_view keyword = fits::KeywordOf(line);
+    const auto same = Repeatable(keyword)
+                          ? merged.end()
+                          : std::find_if(merged.begin(), merged.end(), [&](const std::string& card) {
+                              return fits::KeywordOf(card) == keyword;
+                            });
+    if (same != merged.end()) {
+      *same = std::move(line);
+    } else {
+      lines.push_back(std::move(line));
+    }
+  }
+  lines.insert(lines.end(), std::make_move_iterator(merged.begin()), std::make_move_iterator(merged.end()));
+  return lines;
+}
 
 InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& log) {
   InputRead read;
   log.WriteLine("**** FITS-fileheader von Input-Datei " + request.path + " ****");
+  if (request.recoverInterruptedSaves) {
+    const fits::Recovery recovery = fits::RecoverInterruptedSaves(request.path);
+    for (const std::string& line : recovery.logLines) log.WriteLine(line);
+    read.restored = recovery.restored;
+  }
   std::string identityError;
   // A regular file has at least one name.
   if (fits::platform::HardLinkCount(request.path) > 0 &&
@@ -19,7 +57,7 @@ InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& lo
     return read;
   }
 
-  const config::IniRoom room{kKeepLineLimit, kRemoveKeyLimit, kInstrumentLimit - request.instrumentRows};
+  const config::IniRoom room{kAddedLineLimit, kRemoveKeyLimit, kInstrumentLimit - request.instrumentRows};
   config::IniContents contents =
       LoadConfiguration(request.startDirectory, request.iniFile, request.instrumentsPending, room, log);
   read.keepLines = std::move(contents.addedLines);
@@ -29,8 +67,8 @@ InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& lo
   read.instrumentsLoaded = request.instrumentsPending && contents.opened;
   if (read.instrumentsLoaded) window.TakeInstruments(contents.instruments);
 
-  read.header = fits::ReadHeader(read.input, read.removeKeys, kKeepLineLimit - read.keepLines.size(), window);
-  read.keepLines.insert(read.keepLines.end(), read.header.keptCards.begin(), read.header.keptCards.end());
+  read.header = fits::ReadHeader(read.input, read.removeKeys, window);
+  read.keepLines = MergeAddedLines(std::move(read.keepLines), read.header.keptCards);
   log.WriteLine("**** Ende des FITS-fileheaders der Input-Datei ****");
   return read;
 }
@@ -38,9 +76,9 @@ InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& lo
 std::string ReadStatusText(const InputRead& read, bool logCreated) {
   const fits::HeaderReadResult& header = read.header;
   fits::ReadCode shown = header.code;
-  if (fits::IsUsable(header.code) && header.droppedCards > 0) shown = fits::ReadCode::KeepLinesFull;
   if (fits::IsUsable(header.code) && header.instrumentDropped) shown = fits::ReadCode::InstrumentsFull;
   std::string status(fits::StatusText(shown));
+  if (read.restored) status += kRestoredSuffix;
   if (!logCreated) status += fits::kNoLogFileSuffix;
   return status;
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,9 @@ class InputWindow : public fits::ReaderWindow {
   virtual void TakeInstruments(const std::vector<config::Instrument>& rows) = 0;
 };
 
-// The lists' sizes, shared by everything that fills them.
-inline constexpr std::size_t kKeepLineLimit = 201;
+// The lists' sizes, shared by everything that fills them; the header's own
+// cards are carried however many there are.
+inline constexpr std::size_t kAddedLineLimit = 201;
 inline constexpr std::size_t kRemoveKeyLimit = 201;
 inline constexpr std::size_t kInstrumentLimit = 31;
 
@@ -33,6 +35,9 @@ struct ReadRequest {
   bool instrumentsPending = false;       // the instrument section is still to be read
   std::size_t instrumentRows = 0;        // rows of the instrument table in use
   std::filesystem::path iniFile;         // when set, this file is read instead, with no fallback
+  // Saves cut short in the file's folder are put right first; a batch that
+  // did so once for all its folders leaves it out.
+  bool recoverInterruptedSaves = true;
 };
 
 struct InputRead {
@@ -41,10 +46,21 @@ struct InputRead {
   std::vector<std::string> removeKeys;  // velorin.ini's keyword prefixes
   bool instrumentsLoaded = false;       // the instrument section was read
   fits::platform::FileIdentity asRead;
-  std::ifstream input;  // left open at the first data byte
+  bool restored = false;  // the file got its old header back from a journal first
+  std::ifstream input;    // left open at the first data byte
 };
 
 InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& log);
+
+// velorin.ini's added lines before the kept cards; an added line whose
+// keyword the header already carries takes that card's place, so a re-save
+// never doubles it. COMMENT, HISTORY and blank keywords are always added.
+std::vector<std::string> MergeAddedLines(std::vector<std::string> added, std::span<const std::string> kept);
+
+// Added to the status line when the file's last save had been cut short and
+// its old header was put back.
+inline constexpr std::string_view kRestoredSuffix =
+    " - Warnung: Speichern war unterbrochen, alter Header zurück";
 
 // The status line after a read; logCreated false adds the warning that the
 // log could not be written.

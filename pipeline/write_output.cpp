@@ -32,11 +32,13 @@ fits::SaveResult WriteHeaderOnly(const OutputRequest& request, fits::ComposedHea
     fits::SealIntegrityCards(header, dataSum);
   }
   if (!result.ok()) return result;
-  return fits::IsSameFile(request.input, request.output)
-             ? fits::RewriteHeaderInPlace(request.output, header.bytes, request.layout.dataOffset,
-                                          request.unflushed)
-             : fits::CopyWithNewHeader(request.input, header.bytes, request.layout.dataOffset,
-                                       request.output);
+  const bool sameSize = static_cast<std::int64_t>(header.bytes.size()) == request.layout.dataOffset;
+  if (!sameSize || !fits::IsSameFile(request.input, request.output))
+    return fits::CopyWithNewHeader(request.input, header.bytes, request.layout.dataOffset, request.output);
+  fits::InPlaceHeader inPlace{request.output, header.bytes, request.layout.dataOffset, request.inputAsRead};
+  if (!request.deferred) return fits::RewriteHeaderInPlace(inPlace);
+  *request.deferred = std::move(inPlace);
+  return result;
 }
 
 fits::SaveResult WriteFlipped(const OutputRequest& request, fits::ComposedHeader& header) {
@@ -68,6 +70,11 @@ fits::SaveResult WriteOutput(const OutputRequest& request, fits::ComposedHeader&
   const fits::SaveResult result =
       request.flip ? WriteFlipped(request, header) : WriteHeaderOnly(request, header, dataSumRecomputed);
   LogOutputHeader(request, header, dataSumRecomputed, log);
+  const auto grown = static_cast<std::int64_t>(header.bytes.size()) - request.layout.dataOffset;
+  if (result.ok() && !request.flip && grown > 0)
+    log.WriteLine("Warnung: Header um " +
+                  std::to_string(grown / static_cast<std::int64_t>(fits::kRecordBytes)) +
+                  " 2880Byte-Record(s) verlängert, Datei ganz neu geschrieben");
   if (!result.ok()) {
     log.WriteLine(SaveErrorLine(result.error));
   } else if (!result.error.empty()) {
@@ -78,10 +85,6 @@ fits::SaveResult WriteOutput(const OutputRequest& request, fits::ComposedHeader&
 
 std::string SaveErrorLine(std::string_view error) {
   return "Error: Speichern fehlgeschlagen: " + std::string(error);
-}
-
-fits::SaveCode SaveStatus(const fits::SaveResult& result, bool cut) {
-  return result.code == fits::SaveCode::Saved && cut ? fits::SaveCode::HeaderCut : result.code;
 }
 
 }  // namespace pipeline

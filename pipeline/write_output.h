@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fits/header_composer.h"
+#include "fits/header_rewrite.h"
 #include "fits/pixel_copy.h"
 #include "fits/platform_file.h"
 #include "fits/save_result.h"
@@ -21,9 +22,9 @@ struct OutputRequest {
   fits::ImageLayout layout;
   fits::platform::FileIdentity inputAsRead;  // a file changed since is not saved over
   bool flip = false;
-  // A header-only save in place hands its written file here instead of
-  // flushing it, when the caller flushes many at once.
-  fits::platform::File* unflushed = nullptr;
+  // A header-only save in place hands its header here instead of writing it,
+  // when the caller writes many at once behind one journal.
+  std::optional<fits::InPlaceHeader>* deferred = nullptr;
 };
 
 // Why a save may not start: no usable header read, or a WCS to write with no
@@ -31,13 +32,12 @@ struct OutputRequest {
 std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPlan& plan, LogSink& log);
 
 // Writes the output and logs its header between the opening and closing
-// lines, the recomputed integrity cards and, on failure, why.
+// lines, the recomputed integrity cards, a header grown by whole records
+// and, on failure, why. A header-only save whose header no longer fits the
+// old records writes the whole file anew, never cutting a card.
 fits::SaveResult WriteOutput(const OutputRequest& request, fits::ComposedHeader& header, LogSink& log);
 
 // The log line of a save that failed, with the reason.
 std::string SaveErrorLine(std::string_view error);
-
-// The status code of a finished save.
-fits::SaveCode SaveStatus(const fits::SaveResult& result, bool cut);
 
 }  // namespace pipeline

@@ -67,8 +67,15 @@ TEST_F(SaveWorkflow, HeaderOnlyInPlaceOrUnderTheSameFilesOtherName) {
               Log().ends_with("END      \r\n**** Ende des FITS-fileheaders der Output-Datei ****\r\n"));
 }
 
-TEST_F(SaveWorkflow, OldHeaderSizeKeptOrCutWithWarningOrRefused) {
-  std::vector<std::string> history, blanks(81);
+// How often a card's text stands in a file.
+static std::size_t Count(const std::string& bytes, const std::string& text) {
+  std::size_t count = 0;
+  for (std::size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + 1)) ++count;
+  return count;
+}
+
+TEST_F(SaveWorkflow, EveryCardKeptAndTheOldSizeWhereTheHeaderFits) {
+  std::vector<std::string> history, blanks(81), many(3000, "COMMENT c");
   for (int i = 0; i < 28; ++i) history.push_back("HISTORY step " + std::to_string(i));
   blanks[40] = "SWCREATE= 'old'";
   Write("long.fit", Image(blanks));  // three records: counted, logged, and kept with the data after them
@@ -78,12 +85,26 @@ TEST_F(SaveWorkflow, OldHeaderSizeKeptOrCutWithWarningOrRefused) {
       << Status();
   SaveAndJudge("long.fit");
   EXPECT_EQ(Slurp(Path("long.fit")).substr(3 * 2880), Image().substr(2880));
-  Write("full.fit", Image(history));  // 36 cards, END the last one
-  ReadAndEnterWcs("full.fit");
-  SaveAndJudge("full.fit", "Warnung: FITS-Header war zu lang, gekürzt");
+  Write("full.fit", Image(history));        // 36 cards, END the last one: the header grows by a record
+  for (const bool grows : {true, false}) {  // saved again, it fits
+    ReadAndEnterWcs("full.fit");
+    SaveAndJudge("full.fit");
+    EXPECT_EQ(Log().find("Warnung: Header um 1 2880Byte-Record(s) verlängert, Datei ganz neu geschrieben") !=
+                  std::string::npos,
+              grows);
+  }
+  const std::string full = Slurp(Path("full.fit"));
+  EXPECT_TRUE(full.substr(2 * 2880) == Image(history).substr(2880) && Count(full, "HISTORY step ") == 28 &&
+              Count(full, "OBSERVER= 'Velorin'") == 1);
+  Write("many.fit", Image(many));
+  for (QRadioButton* option : {form->ob_NurHeader, form->ob_flipNS}) {
+    ReadAndEnterWcs("many.fit");
+    option->setChecked(true);
+    SaveAndJudge("many.fit", "FERTIG", option == form->ob_flipNS ? R"(, "crpix": [3, 3])" : "");
+    EXPECT_EQ(Count(Slurp(Path("many.fit")), "COMMENT c"), 3000u);
+  }
   ReadAndEnterWcs("full.fit");
   form->Cb_instrume->setEditText("meine Kamera");
-  const std::string full = Slurp(Path("full.fit"));
   Save();
   EXPECT_EQ(Status(), "Error: kein Instrument ausgewählt, nichts gespeichert");
   EXPECT_TRUE(Slurp(Path("full.fit")) == full && form->cmd_start->isEnabled());  // pick one, save again

@@ -41,6 +41,14 @@ static std::string Flipped(const std::string& input, const ImageLayout& layout, 
 
 static const std::string kHeader = Header("SIMPLE  = T|END");
 
+// The file as it is now, to write over a one-record header.
+static fits::InPlaceHeader InPlace(const fs::path& path, std::string header) {
+  fits::InPlaceHeader in{path.string(), std::move(header), 2880, {}};
+  std::string error;
+  fits::platform::IdentityOf(path.string(), in.asRead, error);
+  return in;
+}
+
 TEST(WriteFlippedImage, RowsReversedBytesKeptForEveryBitpix) {
   TempDir dir;
   const ImageLayout layouts[] = {{8, 7, 5, 2880},     {16, 3, 2, 2880},      {32, 5, 3, 5760},
@@ -65,8 +73,8 @@ TEST(WriteFlippedImage, ReplacesWholeOrLeavesTargetUntouched) {
   WriteBytes(dir / "img.fit", input);
   ASSERT_TRUE(fits::WriteFlippedImage(dir / "img.fit", layout, kHeader, dir / "img.fit").ok());
   // A header of another size would move the data; a missing file is not made.
-  EXPECT_FALSE(fits::RewriteHeaderInPlace(dir / "img.fit", std::string(5760, ' '), 2880).ok() ||
-               fits::RewriteHeaderInPlace(dir / "missing.fit", kHeader, 2880).ok());
+  EXPECT_FALSE(fits::RewriteHeaderInPlace(InPlace(dir / "img.fit", std::string(5760, ' '))).ok() ||
+               fits::RewriteHeaderInPlace(InPlace(dir / "missing.fit", kHeader)).ok());
   EXPECT_EQ(Slurp(dir / "img.fit"), Flipped(input, layout, kHeader));
   EXPECT_EQ(dir.Count(), 1u);          // no temporary left
   WriteBytes(dir / "img.fit", input);  // a longer file of the target's name keeps no old bytes
@@ -209,7 +217,7 @@ TEST(ReplaceFile, WriteProtectedOrHardLinkedTargetIsRefusedUntouched) {
                 Names(dir.path) == before)
         << what << ": " << copy.error;
     // The header-only rewrite writes through the file: every name sees it.
-    EXPECT_EQ(fits::RewriteHeaderInPlace(dir / "img.fit", kHeader, 2880).code, headerInPlace) << what;
+    EXPECT_EQ(fits::RewriteHeaderInPlace(InPlace(dir / "img.fit", kHeader)).code, headerInPlace) << what;
     EXPECT_EQ(Slurp(dir / "img.fit").starts_with(kHeader), headerInPlace == SaveCode::Saved) << what;
   }
 }

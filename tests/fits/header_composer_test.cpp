@@ -93,38 +93,23 @@ TEST(ComposeHeader, SignColumnsFlipAndTheInputsOwnScale) {
   }
 }
 
-TEST(ComposeHeader, CutOnlyWhenACarriedLineIsLeftOut) {
+TEST(ComposeHeader, NeverCutKeepingTheOldSizeWhereItFits) {
   fits::HeaderPlan plan = Plan();  // 18 cards before the carried lines
   plan.hasWcs = true;
   plan.crota1 = 1.0f;  // 19
   std::vector<std::string> lines(30);
   for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = "COMMENT line " + std::to_string(i);
   plan.keepLines = lines;
-  plan.fitOldHeader = true;
-  fits::ComposedHeader header = fits::ComposeHeader(plan);
-  EXPECT_TRUE(header.cut && header.cardCount == 36);
-  EXPECT_EQ(Cards(header, 34) + header.logLines.end()[-2],
-            "COMMENT line 15\nEND\nFatal: neuer FITS-Header zu lang, musste abgeschnitten werden ");
-  plan.keepLines = std::span(lines.data(), 16);  // exactly 16 fit: nothing left out, nothing reported
-  header = fits::ComposeHeader(plan);
-  EXPECT_EQ(Cards(header, 35) + header.logLines.back() + (header.cut ? " cut" : ""), "END\nEND      ");
-  lines[16] = "CD1_1   = 1";  // dropped anyway, so it needs no room
-  plan.keepLines = std::span(lines.data(), 17);
-  header = fits::ComposeHeader(plan);
-  EXPECT_EQ(header.logLines.end()[-2] + (header.cut ? " cut" : ""),
-            "Warnung: CD1_1 entfernt, die WCS steht in CDELT/CROTA");
-  lines[15] = "CHECKSUM= 'hcHjjc9ghcEghc9g'";  // on the last card: its DATASUM comes, a line goes
-  plan.keepLines = std::span(lines.data(), 16);
-  header = fits::ComposeHeader(plan);
-  EXPECT_TRUE(header.cut && header.integrity->hasChecksum && header.integrity->hasDatasum &&
-              Cards(header, 32).starts_with("COMMENT line 13\nCHECKSUM= '000"));
-  plan.fitOldHeader = false;  // the full rewrite has no limit: 37 cards give a second record
-  plan.keepLines = std::span(lines.data(), 17);
-  header = fits::ComposeHeader(plan);
-  EXPECT_EQ(header.bytes.substr(36 * 80) + header.logLines.back(),
-            Card("END") + std::string(35 * 80, ' ') + "Warnung: FITS-Header länger als 1 2880Byte-Record ");
-  plan.fitOldHeader = true;  // a header-only rewrite keeps the old size, END opens the last record
-  plan.headerCardCount = 108;
+  plan.keepOldSize = true;
+  for (const std::size_t count : {16, 30}) {  // 16 lines fill the old record exactly; 30 take a second one
+    plan.keepLines = std::span(lines.data(), count);
+    const fits::ComposedHeader header = fits::ComposeHeader(plan);
+    EXPECT_EQ(std::to_string(header.cardCount) + " " + std::to_string(header.bytes.size()) + "\n" +
+                  Cards(header, static_cast<std::size_t>(header.cardCount) - 2),
+              std::to_string(20 + count) + " " + std::to_string(count == 16 ? 2880 : 5760) +
+                  "\nCOMMENT line " + std::to_string(count - 1) + "\nEND\n");
+  }
+  plan.headerCardCount = 108;  // a header-only rewrite keeps the old size, END opens the last record
   plan.keepLines = {};
   EXPECT_EQ(fits::ComposeHeader(plan).bytes.substr(19 * 80),
             std::string(53 * 80, ' ') + fits_test::Header("END"));
