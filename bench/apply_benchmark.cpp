@@ -2,7 +2,8 @@
 // takes (ReadInput into a log buffer, ComposeHeader, WriteOutput), each case
 // against a yardstick measured in the same run:
 // - the header-only save in place of 1,000 copies of a 1 MiB image, all in
-//   one run of the command (one file a core, the headers flushed together),
+//   one run of the command (one file a core, the headers written behind one
+//   journal per folder and flushed together),
 //   against a cfitsio loop that opens each file, updates the same cards with
 //   fits_update_key and closes it (cfitsio flushes nothing; the same loop
 //   with an fsync of each file is shown too);
@@ -412,7 +413,7 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   fs::remove_all(kDir, error);
   reporter.PrintRatio("BM_HeaderOnlyInPlace1000x1MiB", "BM_CfitsioUpdate1000x1MiB",
-                      "1,000 x 1 MiB header-only in place / cfitsio update loop", 1.0);
+                      "1,000 x 1 MiB header-only in place / cfitsio update loop", 2.0);
   // cfitsio leaves its writes in the page cache; each save here is flushed.
   reporter.PrintRatio("BM_HeaderOnlyInPlace1000x1MiB", "BM_CfitsioUpdateAndSync1000x1MiB",
                       "1,000 x 1 MiB header-only in place / cfitsio update loop with fsync", 1.0);

@@ -67,6 +67,45 @@ TEST_P(WindowEquivalence, SameOutputAndLog) {
   EXPECT_EQ(Slurp(dir / "cli.txt"), windowLog);
 }
 
+// A capture program's frame saved again and again, by hand and by the command
+// line, with the shipped velorin.ini: the same bytes from both, every card
+// kept once, the pixels as they were.
+TEST_F(CliFolder, CaptureFrameSavedTenTimesKeepsEveryCardAndPixel) {
+  fs::copy_file(fs::path(VELORIN_EXAMPLES) / "velorin.ini", dir / "velorin.ini",
+                fs::copy_options::overwrite_existing);
+  const std::string capture = std::string(VELORIN_PYTHON) + " " + VELORIN_CAPTURE_FRAME;
+  ASSERT_EQ(RunIn(dir, capture + " make first.fit").status, 0);
+  fs::copy_file(dir / "first.fit", dir / "window.fit");
+  fs::copy_file(dir / "first.fit", dir / "cli.fit");
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir);
+  for (int save = 0; save < 10; ++save) {
+    Form1 form;
+    form.ReadFile("window.fit");
+    if (save == 0) {  // typed once; later reads take the file's own WCS
+      form.chk_wcs->setChecked(true);
+      form.tb_r->setText("6.148333");
+      form.tb_d->setText("24.32972");
+      for (QLineEdit* field : {form.tb_x, form.tb_y}) field->setText("32");
+      form.Cb_instrume->setCurrentIndex(0);
+    }
+    form.cmd_start->click();
+    EXPECT_EQ(form.tb_statusline->text().toStdString(), "FERTIG") << save;
+  }
+  fs::current_path(previous);
+  for (int save = 0; save < 10; ++save) {
+    const std::string entries =
+        save == 0 ? " --ra 6.148333 --dec 24.32972 --x 32 --y 32 --instrument 'Refraktor 80/480 + ASI294MC'"
+                  : "";
+    EXPECT_EQ(RunIn(dir, kCli + " apply --quiet" + entries + " cli.fit").out, "cli.fit: FERTIG\n") << save;
+  }
+  EXPECT_EQ(Slurp(dir / "cli.fit"), Slurp(dir / "window.fit"));
+  for (const char* saved : {"window.fit", "cli.fit"}) {
+    EXPECT_EQ(Problems("cd '" + dir.string() + "' && " + capture + " check first.fit " + saved, "OK\n"), "");
+    EXPECT_EQ(FitsverifyProblems((dir / saved).string()), "");
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothModesBothPlaces, WindowEquivalence, testing::Range(0, 8),
                          [](const testing::TestParamInfo<int>& info) {
                            return std::string(info.param & 1 ? "Wcs" : "NoWcs") +

@@ -1,0 +1,89 @@
+// The rollback journal: what a read finds beside a file whose save was cut
+// short, and a group written in place leaving nothing behind.
+#include "fits/header_journal.h"
+
+#include <gtest/gtest.h>
+
+#include "fits/header_rewrite.h"
+#include "fits_test_files.h"
+
+using namespace fits_test;
+
+namespace {
+
+const std::string kOld = MakeFits(4, 2, {"OBJECT  = 'old'"});
+const std::string kNew =
+    Header("SIMPLE  = T|BITPIX  = 16|NAXIS   = 2|NAXIS1  = 4|NAXIS2  = 2|OBJECT  = 'new'|END") +
+    kOld.substr(2880);
+
+std::vector<std::string> Journals(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+    if (entry.path().filename().string().starts_with(fits::kJournalPrefix))
+      names.push_back(entry.path().filename().string());
+  return names;
+}
+
+}  // namespace
+
+TEST(RecoverInterruptedSaves, OldHeaderBackFromACompleteJournalOnly) {
+  const fits::JournalEntry entry{"a.fit", static_cast<std::int64_t>(kOld.size()), kOld.substr(0, 2880),
+                                 kNew.substr(0, 2880)};
+  const std::string journal = fits::JournalBytes(std::span(&entry, 1));
+  std::string mixed = kOld;
+  mixed.replace(0, 1000, kNew.substr(0, 1000));
+  std::string foreign = kOld;
+  foreign.replace(0, 80, Card("SIMPLE  = T / edited since"));
+  struct Row {
+    const char* what;
+    std::string file;
+    std::string journal;
+    std::string fileAfter;
+    bool journalStays;
+    const char* logStart;
+  };
+  const Row rows[] = {
+      {"torn journal", kOld, journal.substr(0, journal.size() - 1), kOld, false, "Warnung: unvollständiges"},
+      {"new header written", kNew, journal, kOld, false, "Warnung: Speichern von "},
+      {"cut mid-header", mixed, journal, kOld, false, "Warnung: Speichern von "},
+      {"not yet written", kOld, journal, kOld, false, ""},
+      {"changed since", foreign, journal, foreign, true, "Warnung: Journal "},
+  };
+  for (const Row& row : rows) {
+    TempDir dir;
+    WriteBytes(dir / "a.fit", row.file);
+    WriteBytes(dir / ".velorin-journal-abc", row.journal);
+    const fits::Recovery recovery = fits::RecoverInterruptedSaves(dir / "a.fit");
+    EXPECT_EQ(Slurp(dir / "a.fit"), row.fileAfter) << row.what;
+    EXPECT_EQ(Journals(dir).size(), row.journalStays ? 1u : 0u) << row.what;
+    EXPECT_EQ(recovery.restored, row.file != row.fileAfter) << row.what;
+    EXPECT_TRUE(recovery.logLines.empty() ? *row.logStart == '\0'
+                                          : recovery.logLines.front().starts_with(row.logStart))
+        << row.what;
+  }
+}
+
+TEST(RewriteHeadersInPlace, EachFolderBehindItsJournalWhichNoReadTakesWhileItRuns) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path / "b");
+  std::vector<fits::InPlaceHeader> files;
+  for (const char* name : {"a.fit", "b/a.fit", "b/c.fit", "missing.fit"}) {
+    if (std::string_view(name) != "missing.fit") WriteBytes(dir / name, kOld);
+    files.push_back({dir / name, kNew.substr(0, 2880), 2880, {}});
+    std::string error;
+    fits::platform::IdentityOf(files.back().path, files.back().asRead, error);
+  }
+  const std::vector<fits::SaveResult> results = fits::RewriteHeadersInPlace(files);
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(results[i].ok() && Slurp(files[i].path) == kNew) << i;
+  EXPECT_EQ(results[3].code, fits::SaveCode::InputChanged);
+  EXPECT_TRUE(Journals(dir).empty());
+  // A journal whose save still runs is left alone by a read meanwhile.
+  fits::OpenJournal running;
+  std::string error;
+  const fits::JournalEntry entry{"a.fit", static_cast<std::int64_t>(kOld.size()), kOld.substr(0, 2880),
+                                 kNew.substr(0, 2880)};
+  ASSERT_TRUE(fits::PublishJournal(dir.path.string(), std::span(&entry, 1), running, error)) << error;
+  EXPECT_TRUE(fits::RecoverInterruptedSaves(dir / "a.fit").logLines.empty() && Slurp(dir / "a.fit") == kNew &&
+              Journals(dir).size() == 1);
+  EXPECT_TRUE(fits::RetireJournal(running, error) && Journals(dir).empty());
+}
