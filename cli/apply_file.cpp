@@ -154,9 +154,6 @@ std::string OutputName(const Options& options, const std::string& input) {
 FileResult ApplyToFile(const Options& options, const std::string& path) {
   FileResult result;
   pipeline::LogBuffer log;
-  if (!options.output.empty())
-    if (std::string refused = RefusedOutput(path, OutputName(options, path)); !refused.empty())
-      return Finish(result, std::move(refused), log);
   FieldState state(log);
   pipeline::InputRead read =
       pipeline::ReadInput({path, options.startDirectory, true, 0, options.iniFile}, state, log);
@@ -188,6 +185,10 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
   if (const auto refused = pipeline::RefusedSave(true, plan, log))
     return Finish(result, std::string(fits::StatusText(*refused)), log);
   fits::ComposedHeader header = fits::ComposeHeader(plan);
+  // Looked at last, so that little time is left for a link to appear there.
+  if (!options.output.empty())
+    if (std::string refused = RefusedOutput(path, OutputName(options, path)); !refused.empty())
+      return Finish(result, std::move(refused), log);
   if (options.dryRun) {
     TakeWrittenValues(header.bytes, result);
     result.ok = true;
