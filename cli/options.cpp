@@ -13,7 +13,7 @@ constexpr const char* kExamples = R"(Beispiele:
   velorin-cli show --json bild.fit
   velorin-cli apply --ra "6 8 54" --dec "+24 19 47" --instrument "Refraktor 80/480 + ASI294MC" bild.fit
   velorin-cli apply --from-header --instrument "Refraktor 80/480 + ASI294MC" -j 4 --log nacht.txt nacht/*.fit
-  find archiv -name '*.fit' | velorin-cli apply --from-header --flip --output gedreht --files-from -
+  find archiv -name '*.fit' -print0 | velorin-cli apply --from-header --flip --output gedreht -0 --files-from -
 
 Exit-Status: 0 alles gespeichert, 1 mindestens eine Datei nicht (jede auf stderr genannt
 und unverändert), 2 falscher Aufruf (dann wird nichts gelesen oder geschrieben),
