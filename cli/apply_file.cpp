@@ -128,6 +128,21 @@ FileResult Finish(FileResult& result, std::string status, const pipeline::LogBuf
   return std::move(result);
 }
 
+// A result under --output is never written through a name that leads
+// elsewhere: a symbolic link there (whatever it names) stays as it is, and
+// a second name of the input (a hard link) is not the new file the user
+// asked for. The German reason, empty when the output may be written.
+std::string RefusedOutput(const std::string& input, const std::string& output) {
+  if (fits::platform::IsSymbolicLink(output))
+    return "Fehler: " + output + " ist ein symbolischer Link, er wird nicht verfolgt; nicht geändert";
+  fits::platform::FileIdentity in, out;
+  std::string error;
+  if (fits::platform::IdentityOf(input, in, error) && fits::platform::IdentityOf(output, out, error) &&
+      in.device == out.device && in.inode == out.inode)
+    return "Fehler: " + output + " ist dieselbe Datei wie die Eingabe " + input + "; nicht geändert";
+  return {};
+}
+
 }  // namespace
 
 std::string OutputName(const Options& options, const std::string& input) {
@@ -170,6 +185,10 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
   if (const auto refused = pipeline::RefusedSave(true, plan, log))
     return Finish(result, std::string(fits::StatusText(*refused)), log);
   fits::ComposedHeader header = fits::ComposeHeader(plan);
+  // Looked at last, so that little time is left for a link to appear there.
+  if (!options.output.empty())
+    if (std::string refused = RefusedOutput(path, OutputName(options, path)); !refused.empty())
+      return Finish(result, std::move(refused), log);
   if (options.dryRun) {
     TakeWrittenValues(header.bytes, result);
     result.ok = true;

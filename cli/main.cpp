@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     return parsed.exitCode;
   }
   fits::platform::IgnoreFileSizeSignal();
+  fits::platform::InstallStopHandlers();
   return parsed.options->command == cli::Command::Show ? cli::RunShow(*parsed.options)
                                                        : cli::RunApply(*parsed.options);
 }

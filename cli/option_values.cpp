@@ -1,8 +1,10 @@
 #include "cli/option_values.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <thread>
 
 #include "cli/instrument_rows.h"
@@ -14,18 +16,55 @@ namespace {
 
 constexpr double kMostJobs = 256;
 
-// Names one a line; "-" reads standard input.
-bool ReadNameList(const std::string& source, std::vector<std::string>& names) {
+// Names one a line (CR LF too; blank lines skipped), or with nulEnded each
+// ended by a NUL byte as find -print0 writes them; "-" reads standard input.
+// A NUL in a list of lines means the wrong kind of list: a name never has one.
+std::string ReadNameList(const std::string& source, bool nulEnded, std::vector<std::string>& names) {
   std::ifstream file;
   std::istream* input = &std::cin;
   if (source != "-") {
-    file.open(source, std::ios::binary);
-    if (!file.is_open()) return false;
+    file.open(fits::platform::NativePath(source), std::ios::binary);
+    if (!file.is_open()) return "--files-from: nicht lesbar: " + source;
     input = &file;
   }
-  for (std::string line; std::getline(*input, line);)
-    if (!line.empty()) names.push_back(line);
-  return !input->bad();
+  const std::string list{std::istreambuf_iterator<char>(*input), {}};
+  if (input->bad()) return "--files-from: nicht lesbar: " + source;
+  if (!nulEnded && list.find('\0') != std::string::npos)
+    return "--files-from: NUL-Zeichen in der Namensliste " + source +
+           " (Liste von find -print0: mit -0 lesen)";
+  const char end = nulEnded ? '\0' : '\n';
+  for (std::size_t at = 0; at < list.size();) {
+    const std::size_t stop = std::min(list.find(end, at), list.size());
+    std::string name = list.substr(at, stop - at);
+    at = stop + 1;
+    if (!nulEnded && name.ends_with('\r')) name.pop_back();
+    if (nulEnded ? !name.empty() : name.find_first_not_of(" \t") != std::string::npos)
+      names.push_back(std::move(name));
+  }
+  return {};
+}
+
+// The log is created anew before the first file is read: never over an
+// input, under any of its names, nor over a FITS image.
+std::string CheckLogFile(const Options& options) {
+  if (options.logFile.empty()) return {};
+  fits::platform::FileIdentity log, input;
+  std::string error;
+  if (fits::platform::IdentityOf(options.logFile, log, error))
+    for (const std::string& file : options.files)
+      if (fits::platform::IdentityOf(file, input, error) && input.device == log.device &&
+          input.inode == log.inode)
+        return "--log ist die Eingabe " + file + "; sie wird nie überschrieben";
+  // Only a regular file is read: a pipe given as log would wait for data.
+  std::error_code ignored;
+  const std::filesystem::path path = fits::platform::NativePath(options.logFile);
+  std::ifstream existing;
+  if (std::filesystem::is_regular_file(path, ignored)) existing.open(path, std::ios::binary);
+  constexpr std::string_view kFitsStart = "SIMPLE  =";
+  std::string start(kFitsStart.size(), '\0');
+  if (existing.read(start.data(), static_cast<std::streamsize>(start.size())) && start == kFitsStart)
+    return "--log ist eine FITS-Datei: " + options.logFile + "; sie wird nie überschrieben";
+  return {};
 }
 
 std::string CheckNumbers(const OptionTexts& texts, Options& options) {
@@ -92,9 +131,12 @@ std::string CheckOptionValues(const OptionTexts& texts, Options& options) {
   std::error_code error;
   options.startDirectory = std::filesystem::current_path(error);
   if (texts.ini) options.iniFile = fits::platform::NativePath(*texts.ini);
-  if (texts.filesFrom && !ReadNameList(*texts.filesFrom, options.files))
-    return "--files-from: nicht lesbar: " + *texts.filesFrom;
+  if (texts.nulEnded && !texts.filesFrom) return "-0 nur mit --files-from";
+  if (texts.filesFrom)
+    if (std::string refused = ReadNameList(*texts.filesFrom, texts.nulEnded, options.files); !refused.empty())
+      return refused;
   if (options.files.empty()) return "keine Datei angegeben";
+  if (std::string refused = CheckLogFile(options); !refused.empty()) return refused;
   if (options.instrument) {
     const IniRows rows = LoadInstrumentRows(options);
     if (!rows.opened) return "velorin.ini nicht lesbar: " + rows.path;

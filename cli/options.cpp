@@ -13,10 +13,12 @@ constexpr const char* kExamples = R"(Beispiele:
   velorin-cli show --json bild.fit
   velorin-cli apply --ra "6 8 54" --dec "+24 19 47" --instrument "Refraktor 80/480 + ASI294MC" bild.fit
   velorin-cli apply --from-header --instrument "Refraktor 80/480 + ASI294MC" -j 4 --log nacht.txt nacht/*.fit
-  find archiv -name '*.fit' | velorin-cli apply --from-header --flip --output gedreht --files-from -
+  find archiv -name '*.fit' -print0 | velorin-cli apply --from-header --flip --output gedreht -0 --files-from -
 
 Exit-Status: 0 alles gespeichert, 1 mindestens eine Datei nicht (jede auf stderr genannt
-und unverändert), 2 falscher Aufruf (dann wird nichts gelesen oder geschrieben).)";
+und unverändert), 2 falscher Aufruf (dann wird nichts gelesen oder geschrieben),
+128 + Signalnummer abgebrochen: 130 Strg-C (SIGINT), 143 SIGTERM, 129 SIGHUP,
+141 Ausgabe geschlossen (SIGPIPE); keine weitere Datei begonnen, jede fertige gemeldet.)";
 
 void GermanLabels(CLI::App& app) {
   const auto formatter = app.get_formatter();
@@ -67,6 +69,8 @@ void ApplyOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
   text("-j", texts.jobs, "so viele Dateien gleichzeitig (Vorgabe: Zahl der Kerne)", "N");
   text("--ini", texts.ini, "diese velorin.ini statt ./velorin.ini", "PFAD");
   text("--files-from", texts.filesFrom, "Dateinamen, einer je Zeile, aus DATEI (- für stdin)", "DATEI");
+  apply.add_flag("-0,--null", texts.nulEnded,
+                 "die Namen in --files-from enden mit NUL (wie von find -print0, xargs -0)");
   text("--instrument", options.instrument, "Instrumentenzeile aus velorin.ini mit diesem Namen", "NAME");
   apply.add_flag("--from-header", options.fromHeader,
                  "Position aus OBJCTRA/OBJCTDEC oder RA/DEC, Maßstab aus FOCALLEN und XPIXSZ/YPIXSZ");

@@ -20,7 +20,8 @@ namespace cli {
 namespace {
 
 // Files that are not run: a second name of a file already named, or a second
-// input whose result would land on the same output name.
+// input whose result would land on the same output name, as the file system
+// compares names.
 struct Skipped {
   std::optional<std::size_t> sameFile;
   std::optional<std::size_t> sameOutput;
@@ -33,8 +34,8 @@ std::vector<Skipped> FilesNotRun(const Options& options) {
   for (std::size_t i = 0; i < options.files.size(); ++i) {
     skipped[i].sameFile = earlier[i];
     if (earlier[i] || options.output.empty()) continue;
-    const std::string output = fits::platform::Utf8Name(
-        fits::platform::NativePath(OutputName(options, options.files[i])).lexically_normal());
+    const std::string output = fits::platform::NameKey(fits::platform::Utf8Name(
+        fits::platform::NativePath(OutputName(options, options.files[i])).lexically_normal()));
     const auto [at, inserted] = outputs.emplace(output, i);
     if (!inserted) skipped[i].sameOutput = at->second;
   }
@@ -75,6 +76,23 @@ void RecoverFolders(const std::vector<std::string>& files, std::ofstream& log) {
   }
 }
 
+
+// A closed standard output (a pipe whose reader ended) stops the batch as a
+// signal would: nobody sees the lines of further files.
+void PrintLine(const std::string& line) {
+  std::cout << line << std::flush;
+  if (!std::cout) fits::platform::RequestStop(fits::platform::kClosedPipeSignal);
+}
+
+// The exit status of a stopped batch, 128 + the signal's number as a shell
+// gives for a program the signal ended; the files done are reported.
+int Interrupted(std::size_t notStarted) {
+  const int signal = fits::platform::StopSignal();
+  std::cerr << "velorin-cli: abgebrochen (Signal " << signal << "), " << notStarted
+            << " Dateien nicht begonnen\n";
+  return 128 + signal;
+}
+
 constexpr std::size_t kMostPending = 256;
 constexpr auto kLongestWait = std::chrono::seconds(1);
 
@@ -113,7 +131,7 @@ int RunApply(const Options& options) {
       progress.FileDone(0);
     }
     progress.Clear();
-    std::cout << ResultLine(options, file, result) << std::flush;
+    PrintLine(ResultLine(options, file, result));
     if (!result.ok) {
       allSaved = false;
       std::cerr << "velorin-cli: nicht gespeichert: " << file << ": " << result.status
@@ -168,17 +186,17 @@ int RunApply(const Options& options) {
     pending += results[i].pending.has_value();
     flushWhenDue();
   };
-  RunInOrder(options.files.size(), options.jobs, work, report, [&] {
+  const std::size_t notStarted = RunInOrder(options.files.size(), options.jobs, work, report, [&] {
     flushWhenDue();
     progress.Draw();
   });
   flushWaiting();
   progress.Clear();
-  if (log.is_open() && !log) {
+  const bool logComplete = !log.is_open() || log;
+  if (!logComplete)
     std::cerr << "velorin-cli: --log nicht vollständig geschrieben: " << options.logFile << "\n";
-    return 1;
-  }
-  return allSaved ? 0 : 1;
+  if (fits::platform::StopSignal() != 0) return Interrupted(notStarted);
+  return allSaved && logComplete ? 0 : 1;
 }
 
 int RunShow(const Options& options) {
@@ -186,17 +204,18 @@ int RunShow(const Options& options) {
   RecoverFolders(options.files, noLog);
   std::vector<ShownFile> shown(options.files.size());
   bool allUsable = true;
-  RunInOrder(
+  const std::size_t notStarted = RunInOrder(
       options.files.size(), options.jobs,
       [&](std::size_t i) { shown[i] = ShowFile(options, options.files[i]); },
       [&](std::size_t i) {
-        std::cout << shown[i].line << "\n" << std::flush;
+        PrintLine(shown[i].line + "\n");
         if (!shown[i].ok) {
           allUsable = false;
           std::cerr << "velorin-cli: nicht lesbar: " << options.files[i] << "\n";
         }
       },
       [] {});
+  if (fits::platform::StopSignal() != 0) return Interrupted(notStarted);
   return allUsable ? 0 : 1;
 }
 

@@ -7,10 +7,11 @@
 namespace cli {
 
 // 0 when every file was saved, 1 when some file was not, 2 when the log
-// cannot be created (before any file is read).
+// cannot be created (before any file is read), 128 + the signal's number
+// when a signal or a closed standard output stopped the batch.
 int RunApply(const Options& options);
 
-// 0 when every file could be read for saving, else 1.
+// 0 when every file could be read for saving, else 1; stopped as RunApply.
 int RunShow(const Options& options);
 
 }  // namespace cli

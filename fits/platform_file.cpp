@@ -150,6 +150,15 @@ std::uint64_t HardLinkCount(const std::string& path) {
   return status.st_nlink;
 }
 
+bool IsSymbolicLink(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+std::string NameKey(std::string_view utf8) {
+  return std::string(utf8);
+}
+
 std::string FollowLinks(const std::string& path) {
   std::filesystem::path current(path);
   std::error_code error;
@@ -421,12 +430,46 @@ bool SyncDirectoryOf(const std::string& path, std::string& error) {
 
 }  // namespace fits::platform
 
+#include <atomic>
 #include <csignal>
 
 namespace fits::platform {
+namespace {
+
+// Set from a signal handler, so it must be lock-free.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void NoteStop(int signal) {
+  int none = 0;
+  stopSignal.compare_exchange_strong(none, signal);
+}
+
+}  // namespace
 
 void IgnoreFileSizeSignal() {
   std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void InstallStopHandlers() {
+  std::signal(SIGPIPE, SIG_IGN);
+  struct sigaction stop {};
+  stop.sa_handler = NoteStop;
+  sigemptyset(&stop.sa_mask);
+  stop.sa_flags = SA_RESTART;  // a file being written goes on; the batch looks at the flag between files
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before {};
+    if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+      ::sigaction(signal, &stop, nullptr);
+  }
+}
+
+int StopSignal() {
+  return stopSignal.load();
+}
+
+void RequestStop(int signal) {
+  NoteStop(signal);
 }
 
 bool StandardErrorIsTerminal() {

@@ -64,6 +64,13 @@ inline std::string Utf8Name(const std::filesystem::path& path) {
 bool IsWriteProtected(const std::string& path);
 // The names a regular file has; 0 when it is missing or no regular file.
 std::uint64_t HardLinkCount(const std::string& path);
+// Whether the name itself is a symbolic link (or, on Windows, another
+// reparse point), without following it.
+bool IsSymbolicLink(const std::string& path);
+// The form in which the file system tells names apart: two names with the
+// same key are one file once created (Windows ignores letter case, POSIX
+// systems compare the bytes).
+std::string NameKey(std::string_view utf8);
 // Where a chain of symbolic links ends (path itself when it is no link),
 // also when the last link names a file that does not exist yet.
 std::string FollowLinks(const std::string& path);
@@ -129,6 +136,17 @@ namespace fits::platform {
 // A write beyond the process's file size limit then fails with an error
 // (reported like a full disk) instead of ending the program.
 void IgnoreFileSizeSignal();
+
+// Ctrl-C, SIGTERM and SIGHUP (where the system has it) only ask the batch to
+// stop between files; a signal the caller ignores (nohup) stays ignored. A
+// closed pipe no longer ends the program: writes to it fail, and the writer
+// asks for the stop with kClosedPipeSignal.
+void InstallStopHandlers();
+// The signal that asked for the stop first; 0 while none has.
+int StopSignal();
+void RequestStop(int signal);
+// SIGPIPE's number: a closed output ends the batch with 128 + 13 on every system.
+inline constexpr int kClosedPipeSignal = 13;
 
 // Whether standard error goes to a terminal, where a progress line may be
 // redrawn in place.

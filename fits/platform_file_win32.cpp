@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -235,6 +237,25 @@ std::uint64_t HardLinkCount(const std::string& path) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!InformationOf(path, info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
   return info.nNumberOfLinks;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// NTFS and FAT compare names by upper-casing them with a table much like the
+// invariant locale's; the key is the name so upper-cased.
+std::string NameKey(std::string_view utf8) {
+  const std::wstring wide = Wide(std::string(utf8));
+  if (wide.empty()) return {};
+  std::wstring upper(wide.size(), L'\0');
+  const int size =
+      ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()),
+                      upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+  if (size <= 0) return std::string(utf8);
+  upper.resize(static_cast<std::size_t>(size));
+  return Narrow(upper);
 }
 
 std::string FollowLinks(const std::string& path) {
@@ -474,6 +495,35 @@ bool SyncDirectoryOf(const std::string& path, std::string& error) {
 void StartWriteBack(const File&, std::int64_t, std::int64_t) {}
 
 void IgnoreFileSizeSignal() {}  // Windows sends no signal for a file too large
+
+namespace {
+
+std::atomic<int> stopSignal{0};
+
+// The C library calls this on its console-handler thread for Ctrl-C (and
+// Ctrl-Break), and for SIGTERM raised in the process; it resets the handler
+// before each call.
+void NoteStop(int signal) {
+  int none = 0;
+  stopSignal.compare_exchange_strong(none, signal);
+  std::signal(signal, NoteStop);
+}
+
+}  // namespace
+
+void InstallStopHandlers() {
+  for (const int signal : {SIGINT, SIGTERM})
+    if (std::signal(signal, NoteStop) == SIG_IGN) std::signal(signal, SIG_IGN);
+}
+
+int StopSignal() {
+  return stopSignal.load();
+}
+
+void RequestStop(int signal) {
+  int none = 0;
+  stopSignal.compare_exchange_strong(none, signal);
+}
 
 bool StandardErrorIsTerminal() {
   return ::_isatty(_fileno(stderr)) != 0;

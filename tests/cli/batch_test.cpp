@@ -93,6 +93,72 @@ TEST_F(CliFolder, ManyHeadersInPlaceAreFlushedInGroupsAndReportedInOrder) {
   EXPECT_NE(Slurp(dir / "f299.fit").find("CTYPE1  = 'RA---TAN'"), std::string::npos);
 }
 
+// A result under --output never goes through a link at its name, nor onto a
+// second name of the input; the input, the link and what it names stay.
+TEST_F(CliFolder, OutputThatIsTheInputOrALinkIsRefused) {
+  fs::create_directories(dir / "in");
+  fs::create_directories(dir / "out");
+  const std::string image = MakeFits(20, 20, kCaptureCards);
+  const std::pair<const char*, bool> links[] = {
+      {"../in/a.fit", false}, {"in/a.fit", true}, {"../b.fit", false}};
+  for (const char* flip : {"", " --flip"})
+    for (const auto& [target, hard] : links) {
+      WriteBytes(dir / "in/a.fit", image);
+      WriteBytes(dir / "b.fit", image);
+      fs::remove(dir / "out/a.fit");
+      hard ? fs::create_hard_link(dir / target, dir / "out/a.fit")
+           : fs::create_symlink(target, dir / "out/a.fit");
+      const Ran ran = RunIn(dir, kCli + " apply --from-header --output out" + flip + " in/a.fit");
+      EXPECT_TRUE(ran.status == 1 && ran.out.find("in/a.fit: Fehler: out/a.fit ist ") != std::string::npos &&
+                  Slurp(dir / "in/a.fit") == image && Slurp(dir / "b.fit") == image &&
+                  fs::is_symlink(dir / "out/a.fit") == !hard)
+          << target << flip << ": " << ran.out;
+    }
+}
+
+TEST_F(CliFolder, FilesFromTakesNulEndedNamesCrLfAndSkipsBlankLines) {
+  WriteBytes(dir / "a.fit", MakeFits(4, 4, kCaptureCards));
+  WriteBytes(dir / "b.fit", MakeFits(4, 4, kCaptureCards));
+  const std::pair<std::string, const char*> lists[] = {
+      {std::string("a.fit\0b.fit\0", 12), " -0"}, {"a.fit\r\nb.fit\r\n", ""}, {"\na.fit\n \n\t\nb.fit", ""}};
+  for (const auto& [list, nul] : lists) {
+    WriteBytes(dir / "list.txt", list);
+    const Ran ran = RunIn(dir, kCli + " apply --quiet --from-header --files-from list.txt" + nul);
+    EXPECT_TRUE(ran.status == 0 && ran.out == "a.fit: FERTIG\nb.fit: FERTIG\n") << nul << ": " << ran.out;
+  }
+}
+
+// A signal or a closed output stops the batch between files: the signal is
+// sent, or the reader quits, on the first line. Each file done is whole and
+// in the log; every later file keeps its old bytes.
+TEST_F(CliFolder, SignalOrClosedOutputStopsBetweenFilesAndNoFileIsHalfWritten) {
+  std::string names;
+  for (int i = 0; i < 100; ++i) names += " f" + std::to_string(i) + ".fit";
+  const std::string cli = kCli + " apply --from-header --flip -j 1 --log log.txt" + names;
+  const std::pair<std::string, int> stops[] = {
+      {"rm -f lines; mkfifo lines; env --default-signal=INT " + cli +
+           " >lines & { read -r line; kill -INT $!; cat; } <lines >/dev/null; wait $!; echo $? >status.txt",
+       130},
+      {"{ " + cli + "; echo $? >status.txt; } | head -1 >/dev/null", 141}};
+  const std::string image = MakeFits(16, 16, kCaptureCards);
+  for (const auto& [script, status] : stops) {
+    for (int i = 0; i < 100; ++i) WriteBytes(dir / ("f" + std::to_string(i) + ".fit"), image);
+    const Ran ran = RunIn(dir, "exec 2>&1; " + script);
+    EXPECT_TRUE(Slurp(dir / "status.txt") == std::to_string(status) + "\n" &&
+                ran.out.find("abgebrochen (Signal " + std::to_string(status - 128)) != std::string::npos)
+        << ran.out;
+    const std::string log = Slurp(dir / "log.txt");
+    for (int i = 0; i < 100; ++i) {
+      const std::string name = "f" + std::to_string(i) + ".fit", bytes = Slurp(dir / name);
+      const bool logged = log.find("Output-Datei: " + name + " ") != std::string::npos;
+      EXPECT_TRUE((i > 0 || logged) && (i < 99 || !logged) &&
+                  (logged ? bytes.size() == image.size() && bytes.find("RA---TAN") != std::string::npos
+                          : bytes == image))
+          << status << " " << name;
+    }
+  }
+}
+
 TEST_F(CliFolder, ShowTellsWhatAReadShowsAndNothingIsWritten) {
   const std::string wcs =
       MakeFits(40, 27,

@@ -8,6 +8,7 @@ namespace {
 TEST_F(CliFolder, UsageErrorsExitTwoAndTouchNothing) {
   const std::string image = MakeFits(20, 20, {"OBJCTRA = '06 08 54.00'"});
   WriteBytes(dir / "a.fit", image);
+  WriteBytes(dir / "nul.txt", std::string("a.fit\0a.fit\n", 12));
   const auto before = fs::last_write_time(dir / "a.fit");
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"apply --bogus a.fit", "unbekannte Angabe"},
@@ -28,6 +29,8 @@ TEST_F(CliFolder, UsageErrorsExitTwoAndTouchNothing) {
       {"apply --output fehlt a.fit", "--output: kein vorhandener Ordner"},
       {"apply --output . a.fit", "--output ist der Ordner der Eingabe a.fit"},
       {"apply --files-from fehlt.txt", "--files-from: nicht lesbar"},
+      {"apply --files-from nul.txt", "NUL-Zeichen in der Namensliste nul.txt"},
+      {"apply -0 a.fit", "-0 nur mit --files-from"},
   };
   for (const auto& [arguments, message] : cases) {
     const Ran ran = RunIn(dir, kCli + " " + arguments + " --log log.txt");
@@ -35,6 +38,17 @@ TEST_F(CliFolder, UsageErrorsExitTwoAndTouchNothing) {
                 !fs::exists(dir / "log.txt") && Slurp(dir / "a.fit") == image &&
                 fs::last_write_time(dir / "a.fit") == before)
         << arguments << ": " << ran.out;
+  }
+  // The log over an input under any of its names, or over another FITS image.
+  fs::create_symlink("a.fit", dir / "link.fit");
+  fs::create_hard_link(dir / "a.fit", dir / "hard.fit");
+  WriteBytes(dir / "b.fit", image);
+  for (const char* log : {"a.fit", "link.fit", "hard.fit", "b.fit"}) {
+    const Ran ran = RunIn(dir, kCli + " apply --from-header --log " + log + " a.fit");
+    EXPECT_TRUE(ran.status == 2 && ran.out.find("--log ist ") != std::string::npos &&
+                Slurp(dir / "a.fit") == image && Slurp(dir / "b.fit") == image &&
+                fs::is_symlink(dir / "link.fit"))
+        << log << ": " << ran.out;
   }
 }
 
