@@ -8,6 +8,7 @@
 
 #include "app/form1.h"
 #include "cli_files.h"
+#include "fits/header_journal.h"
 
 namespace cli_test {
 namespace {
@@ -103,6 +104,34 @@ TEST_F(CliFolder, CaptureFrameSavedTenTimesKeepsEveryCardAndPixel) {
   for (const char* saved : {"window.fit", "cli.fit"}) {
     EXPECT_EQ(Problems("cd '" + dir.string() + "' && " + capture + " check first.fit " + saved, "OK\n"), "");
     EXPECT_EQ(FitsverifyProblems((dir / saved).string()), "");
+  }
+}
+
+// A save cut short left its journal: the next read by either face puts the
+// old header back first and says so.
+TEST_F(CliFolder, ReadAfterACutShortSavePutsTheOldHeaderBack) {
+  const std::string old = MakeFits(40, 27, {"OBJECT  = 'M 35'"});
+  std::string torn = old;
+  torn.replace(0, 400, std::string(400, 'X'));
+  const fits::JournalEntry entry{"m35.fit", static_cast<std::int64_t>(old.size()), old.substr(0, 2880),
+                                 std::string(400, 'X') + old.substr(400, 2480)};
+  for (const bool window : {true, false}) {
+    WriteBytes(dir / "m35.fit", torn);
+    WriteBytes(dir / ".velorin-journal-x", fits::JournalBytes(std::span(&entry, 1)));
+    std::string said;
+    if (window) {
+      Form1 form;
+      form.ReadFile((dir / "m35.fit").string());
+      said = form.tb_statusline->text().toStdString();
+    } else {
+      said = RunIn(dir, kCli + " show m35.fit").out;
+    }
+    EXPECT_TRUE(Slurp(dir / "m35.fit") == old && !fs::exists(dir / ".velorin-journal-x")) << window;
+    EXPECT_NE(
+        said.find(window ? "Fitsfileheader gelesen - Warnung: Speichern war unterbrochen, alter Header zurück"
+                         : "velorin-cli: Warnung: Speichern von ./m35.fit war unterbrochen"),
+        std::string::npos)
+        << said;
   }
 }
 
