@@ -33,7 +33,16 @@ namespace detail {
 SaveResult ReplaceFileVia(const std::string& target, const std::string& input, const WriteBody& writeBody,
                           MakeTemp makeTemp) {
   SaveResult result;
-  const std::string real = platform::FollowLinks(target);
+  // A symbolic link is followed only to the input itself, so a file saved in
+  // place through its link stays a link; at any other name the link itself
+  // is replaced, and a save never writes through it into another file.
+  platform::FileIdentity targetFile;
+  platform::FileIdentity inputFile;
+  std::string ignored;
+  const bool toInput = platform::IdentityOf(target, targetFile, ignored) &&
+                       platform::IdentityOf(input, inputFile, ignored) &&
+                       targetFile.device == inputFile.device && targetFile.inode == inputFile.inode;
+  const std::string real = toInput ? platform::FollowLinks(target) : target;
   if (RefusedAsWriteProtected(real, result)) return result;
   const std::uint64_t links = platform::HardLinkCount(real);
   if (links > 1) {

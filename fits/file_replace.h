@@ -17,8 +17,9 @@ using WriteBody = std::function<bool(const platform::File&, std::string&)>;
 
 // The new file keeps the target's permissions and, where the process may,
 // its owner and group, or takes the input's permissions when the target is
-// new. A symbolic link as target stays a link: the file it leads to is
-// replaced. Refused without writing: a write-protected target (ReadOnly), and
+// new. A symbolic link as target that leads to the input stays a link: the
+// input is replaced; a link at any other target name is replaced itself,
+// never followed. Refused without writing: a write-protected target (ReadOnly), and
 // one with other hard links that a rename would split off (HardLinked). When
 // the folder cannot be flushed after the rename the file is replaced, but the
 // code is NotDurable.
