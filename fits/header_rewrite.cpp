@@ -14,16 +14,19 @@ namespace {
 
 constexpr std::int64_t kCopyPieceBytes = std::int64_t{4} << 20;
 
-// One file of a group: open, with its old and new header.
+// One file of a group, with its old and new header. No file is held open
+// between the steps, so a group costs a few file handles however large.
 struct Target {
   std::size_t index = 0;
+  std::string path;
   JournalEntry entry;
-  std::string error;  // empty while all went well
+  bool flushedWithJournal = false;  // its file system's one flush covers it
+  std::string error;                // empty while all went well
 };
 
-// Opens the file and takes its old header; false with result set when it may
-// not or cannot be written.
-bool Prepare(const InPlaceHeader& in, Target& target, platform::File& file, SaveResult& result) {
+// Takes the file's old header; false with result set when it may not or
+// cannot be written.
+bool Prepare(const InPlaceHeader& in, Target& target, SaveResult& result) {
   result = InputUnchanged(in.path, in.asRead);
   if (!result.ok()) return false;
   result = SaveResult{};
@@ -34,25 +37,45 @@ bool Prepare(const InPlaceHeader& in, Target& target, platform::File& file, Save
     return false;
   }
   if (RefusedAsWriteProtected(in.path, result)) return false;
-  file = platform::OpenForUpdate(in.path, result.error);
+  const platform::File file = platform::OpenForReading(in.path, result.error);
   target.entry.oldHeader.resize(in.header.size());
   if (!file.IsOpen() || !platform::ReadAt(file, target.entry.oldHeader.data(),
                                           static_cast<std::int64_t>(in.header.size()), 0, result.error))
     return false;
+  target.path = in.path;
   target.entry.name = platform::Utf8Name(platform::NativePath(in.path).filename());
   target.entry.fileSize = in.asRead.size;
   target.entry.newHeader = in.header;
   return true;
 }
 
-bool PutBack(const platform::File& file, const Target& target) {
+bool SameDevice(const platform::File& a, const platform::File& b) {
+  platform::FileIdentity first;
+  platform::FileIdentity second;
   std::string ignored;
-  return platform::WriteAt(file, target.entry.oldHeader, 0, ignored) && platform::Sync(file, ignored);
+  return platform::IdentityOf(a, first, ignored) && platform::IdentityOf(b, second, ignored) &&
+         first.device == second.device;
+}
+
+// Writes one header; flushed here unless the journal's file system flush
+// takes it along.
+void WriteHeader(Target& target, const platform::File& journal, std::string_view header) {
+  platform::File file = platform::OpenForUpdate(target.path, target.error);
+  if (!file.IsOpen() || !platform::WriteAt(file, header, 0, target.error)) return;
+  target.flushedWithJournal = platform::FlushedWithFileSystem(file) && SameDevice(file, journal);
+  if (target.flushedWithJournal || platform::Sync(file, target.error)) file.Close(target.error);
+}
+
+bool PutBack(Target& target) {
+  std::string ignored;
+  target.flushedWithJournal = false;
+  platform::File file = platform::OpenForUpdate(target.path, ignored);
+  return file.IsOpen() && platform::WriteAt(file, target.entry.oldHeader, 0, ignored) &&
+         platform::Sync(file, ignored) && file.Close(ignored);
 }
 
 // The files of one folder: journal, headers, flush, journal gone.
-void WriteGroup(const std::string& folder, std::vector<Target>& targets, std::vector<platform::File>& files,
-                std::vector<SaveResult>& results) {
+void WriteGroup(const std::string& folder, std::vector<Target>& targets, std::vector<SaveResult>& results) {
   std::vector<JournalEntry> entries;
   for (const Target& target : targets) entries.push_back(target.entry);
   OpenJournal journal;
@@ -62,31 +85,33 @@ void WriteGroup(const std::string& folder, std::vector<Target>& targets, std::ve
       results[target.index].error = "Journal nicht anlegbar: " + error + ", nichts geschrieben";
     return;
   }
-  for (std::size_t k = 0; k < targets.size(); ++k)
-    platform::WriteAt(files[k], targets[k].entry.newHeader, 0, targets[k].error);
-  const std::vector<std::string> flushed = platform::SyncAll(files);
+  for (Target& target : targets) WriteHeader(target, journal.file, target.entry.newHeader);
+  std::string flushError;
+  const bool flushed =
+      std::none_of(targets.begin(), targets.end(), [](const Target& t) { return t.flushedWithJournal; }) ||
+      platform::SyncFileSystem(journal.file, flushError);
   bool journalStays = false;
-  for (std::size_t k = 0; k < targets.size(); ++k) {
-    if (targets[k].error.empty()) targets[k].error = flushed[k];
-    if (!targets[k].error.empty() && !PutBack(files[k], targets[k])) journalStays = true;
+  for (Target& target : targets) {
+    if (target.error.empty() && target.flushedWithJournal && !flushed) target.error = flushError;
+    if (!target.error.empty() && !PutBack(target)) journalStays = true;
   }
   if (!journalStays && !RetireJournal(journal, error)) {
     // The journal would turn the new headers back at the next read.
-    for (std::size_t k = 0; k < targets.size(); ++k)
-      if (targets[k].error.empty()) {
-        targets[k].error = "Journal nicht entfernbar: " + error;
-        journalStays = !PutBack(files[k], targets[k]) || journalStays;
+    for (Target& target : targets)
+      if (target.error.empty()) {
+        target.error = "Journal nicht entfernbar: " + error;
+        journalStays = !PutBack(target) || journalStays;
       }
   }
-  for (std::size_t k = 0; k < targets.size(); ++k) {
-    SaveResult& result = results[targets[k].index];
+  for (const Target& target : targets) {
+    SaveResult& result = results[target.index];
     if (journalStays) {
       // The whole group reads as old again once the journal is taken up.
-      result.error = (targets[k].error.empty() ? std::string("Schreiben eines anderen Headers fehlgeschlagen")
-                                               : targets[k].error) +
+      result.error = (target.error.empty() ? std::string("Schreiben eines anderen Headers fehlgeschlagen")
+                                           : target.error) +
                      ", der alte Header wird beim nächsten Lesen zurückgeschrieben";
-    } else if (!targets[k].error.empty()) {
-      result.error = targets[k].error + ", nichts geändert";
+    } else if (!target.error.empty()) {
+      result.error = target.error + ", nichts geändert";
     } else {
       result.code = SaveCode::Saved;
     }
@@ -97,18 +122,16 @@ void WriteGroup(const std::string& folder, std::vector<Target>& targets, std::ve
 
 std::vector<SaveResult> RewriteHeadersInPlace(std::span<const InPlaceHeader> files) {
   std::vector<SaveResult> results(files.size());
-  std::map<std::string, std::pair<std::vector<Target>, std::vector<platform::File>>> groups;
+  std::map<std::string, std::vector<Target>> groups;
   for (std::size_t i = 0; i < files.size(); ++i) {
     Target target;
-    platform::File file;
     target.index = i;
-    if (!Prepare(files[i], target, file, results[i])) continue;
+    if (!Prepare(files[i], target, results[i])) continue;
     const std::filesystem::path path = platform::NativePath(files[i].path);
-    auto& [targets, open] = groups[path.has_parent_path() ? platform::Utf8Name(path.parent_path()) : "."];
-    targets.push_back(std::move(target));
-    open.push_back(std::move(file));
+    groups[path.has_parent_path() ? platform::Utf8Name(path.parent_path()) : "."].push_back(
+        std::move(target));
   }
-  for (auto& [folder, group] : groups) WriteGroup(folder, group.first, group.second, results);
+  for (auto& [folder, targets] : groups) WriteGroup(folder, targets, results);
   return results;
 }
 

@@ -15,7 +15,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <random>
 #include <vector>
 
@@ -369,24 +368,22 @@ bool Sync(const File& file, std::string& error) {
   return true;
 }
 
-std::vector<std::string> SyncAll(std::span<const File> files) {
-  std::vector<std::string> errors(files.size());
-  std::map<dev_t, bool> flushed;  // by device: whether the one flush of it succeeded
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    bool whole = false;
+bool FlushedWithFileSystem(const File& file) {
 #ifdef __linux__
-    struct stat status {};
-    if (FlushedWhole(files[i].Descriptor()) && ::fstat(files[i].Descriptor(), &status) == 0) {
-      const auto [device, first] = flushed.try_emplace(status.st_dev, false);
-      if (first) device->second = ::syncfs(files[i].Descriptor()) == 0;
-      whole = device->second;
-    }
+  return FlushedWhole(file.Descriptor());
+#else
+  (void)file;
+  return false;
 #endif
-    // A failed flush of the whole file system is asked again of each file,
-    // which reports its own write errors only.
-    if (!whole) Sync(files[i], errors[i]);
-  }
-  return errors;
+}
+
+bool SyncFileSystem(const File& file, std::string& error) {
+#ifdef __linux__
+  if (::syncfs(file.Descriptor()) != 0) return Failed(error, "Schreiben auf die Platte fehlgeschlagen");
+  return true;
+#else
+  return Sync(file, error);
+#endif
 }
 
 void StartWriteBack(const File& file, std::int64_t offset, std::int64_t size) {

@@ -112,12 +112,14 @@ bool WriteGathered(const File& file, std::span<const std::string_view> pieces, s
 // Appends size bytes of from, starting at offset, inside the kernel where it can.
 bool CopyRange(const File& from, std::int64_t offset, std::int64_t size, const File& to, std::string& error);
 bool Sync(const File& file, std::string& error);
-// Flushes many written files at once: one flush of each local file system
-// they lie on where the system has such a call (a disk flush costs about the
-// same for one file as for a thousand), else file by file, as on network and
-// FUSE file systems, whose whole-system flush may skip the files' bytes.
-// Returns each file's error, empty when it reached the disk.
-std::vector<std::string> SyncAll(std::span<const File> files);
+// Whether one flush of the file's whole file system (SyncFileSystem) puts
+// its data on the disk: true for local file systems where the system has
+// such a call (a disk flush costs about the same for one file as for a
+// thousand); false elsewhere, as on network and FUSE file systems, whose
+// whole-system flush may skip the file's bytes: flush each such file itself.
+bool FlushedWithFileSystem(const File& file);
+// Flushes the whole file system the file lies on.
+bool SyncFileSystem(const File& file, std::string& error);
 // Starts writing a just-written range to disk without waiting, so the disk
 // works while later data are still being produced and the final Sync has
 // little left. Only a hint: where the system has no such call it does

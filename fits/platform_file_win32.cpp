@@ -462,10 +462,12 @@ bool Sync(const File& file, std::string& error) {
 }
 
 // Windows flushes a file system only for an administrator: file by file.
-std::vector<std::string> SyncAll(std::span<const File> files) {
-  std::vector<std::string> errors(files.size());
-  for (std::size_t i = 0; i < files.size(); ++i) Sync(files[i], errors[i]);
-  return errors;
+bool FlushedWithFileSystem(const File&) {
+  return false;
+}
+
+bool SyncFileSystem(const File& file, std::string& error) {
+  return Sync(file, error);
 }
 
 bool CopyAttributes(const std::string& from, const File& to, bool keepOwner, std::string& error) {
