@@ -1,7 +1,10 @@
 // Output headers card by card, and the checksum cards that seal them.
 #include "fits/header_composer.h"
 
+#include <cmath>
+
 #include "fits/checksum.h"
+#include "fits/fits_number.h"
 #include "fits_test_files.h"
 
 using fits_test::Card;
@@ -181,4 +184,29 @@ TEST(ComposeHeader, ChecksumCardsSealHeaderAndDataToMinusZero) {
   plan.keepLines = std::span(lines.data() + 1, 1);  // no such cards: none added
   EXPECT_TRUE(header.logLines[5] == Cards(header).substr(0, header.logLines[5].size()) &&
               !fits::ComposeHeader(plan).integrity);
+}
+
+TEST(FirstUnwritableValue, OnlyFitsNumbersInVelorinsOwnCards) {
+  for (const char* text : {"1", "-1.5", "+.5", "1.", "2.777777777777778E-04", "1D+3"})
+    EXPECT_TRUE(fits::IsFitsNumber(text)) << text;
+  for (const char* text :
+       {"", ".", "-", "1e5", "1E", "1E+", "1 2", "Inf", "NaN", "3.4E+38.000000000", "E5", "1.5.2"})
+    EXPECT_FALSE(fits::IsFitsNumber(text)) << text;
+  // From the input's own WCS, a velorin.ini row beyond float range, typed entries; a carried card stands.
+  fits::HeaderPlan plans[] = {Plan(), Plan(), Plan(), Plan(), Plan()};
+  const std::string carried[] = {Card("EXPTIME =                  1e5")};
+  plans[0].keepLines = carried;
+  plans[1].hasWcs = true;
+  plans[1].crota2 = 3.4E38f;
+  plans[2].instrument->cdelt1 = -std::numeric_limits<float>::max();
+  plans[3].crval1 = INFINITY;
+  plans[4].crval2 = NAN;
+  const char* const found[] = {"", "CROTA2 3.4E+38.000000000", "CDELT1 -3.402823E+38.000000000", "CRVAL1 Inf",
+                               "CRVAL2 NaN"};
+  for (std::size_t i = 0; i < std::size(plans); ++i) {
+    const auto bad = fits::FirstUnwritableValue(plans[i]);
+    EXPECT_EQ(bad ? bad->keyword + " " + bad->value : "", found[i]);
+    plans[i].writeWcs = false;  // values not written are not judged
+    EXPECT_FALSE(fits::FirstUnwritableValue(plans[i])) << found[i];
+  }
 }
