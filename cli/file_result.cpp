@@ -10,7 +10,7 @@ void TakeWrittenValues(std::string_view header, FileResult& result) {
     const std::string_view card = header.substr(at, fits::kCardBytes);
     for (std::size_t i = 0; i < kReportedCards.size(); ++i) {
       if (fits::KeywordOf(card) != kReportedCards[i] || card[8] != '=' || result.values[i]) continue;
-      const std::string_view value = fits::TrimBlanks(card.substr(10, card.find('/', 10) - 10));
+      const std::string_view value = fits::TrimBlanks(fits::ValueField(card));
       if (!value.empty()) result.values[i] = std::string(value);
     }
   }

@@ -152,6 +152,7 @@ std::string FormatNumberText(std::int16_t value) {
 }
 
 std::string NineDecimalText(float value) {
+  if (!std::isfinite(value)) return FormatNumberText(value);  // no whole part to cast
   const bool negative = value < 0.0f;
   const float whole = std::trunc(value);
   const double wholeMagnitude = std::fabs(static_cast<double>(whole));

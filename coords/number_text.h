@@ -36,7 +36,8 @@ std::string FormatNumberText(float value);
 std::string FormatNumberText(std::int16_t value);
 
 // Sign column, whole part, ".", nine fraction digits taken with floor:
-// " 359.899993896", "-0.000250001" (the float nearest -0.00025).
+// " 359.899993896", "-0.000250001" (the float nearest -0.00025). Infinity and
+// NaN give " Inf", "-Inf", " NaN", as FormatNumberText does.
 std::string NineDecimalText(float value);
 
 // Rounds to the nearest whole number, halves to the even neighbour

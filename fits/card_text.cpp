@@ -18,6 +18,17 @@ std::string_view KeywordOf(std::string_view card) {
   return TrimTrailingBlanks(card.substr(0, kKeywordBytes));
 }
 
+std::string_view ValueField(std::string_view card) {
+  if (card.size() <= 10) return {};
+  const std::string_view field = card.substr(10);
+  bool quoted = false;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\'') quoted = !quoted;
+    if (field[i] == '/' && !quoted) return field.substr(0, i);
+  }
+  return field;
+}
+
 std::size_t ClosingQuote(std::string_view card) {
   if (card.size() < 11 || card[10] != '\'') return std::string_view::npos;
   for (std::size_t i = 11; i < card.size(); ++i) {

@@ -19,6 +19,11 @@ std::string_view KeywordOf(std::string_view card);
 // optional when column 11 holds no quote.
 std::optional<std::string> StringValue(std::string_view card);
 
+// The value field of a card: columns 11 to 80, up to the "/" that starts the
+// comment. A "/" inside a quoted string belongs to the value; a doubled quote
+// in a string opens and closes it at once.
+std::string_view ValueField(std::string_view card);
+
 // Where a string value ends: the column index (0-based) of its closing
 // quote, or npos.
 std::size_t ClosingQuote(std::string_view card);

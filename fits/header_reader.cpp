@@ -15,9 +15,9 @@ constexpr int kCards = static_cast<int>(kCardsPerRecord);
 // The most header cards whose count, fill included, a 16-bit count holds.
 constexpr int kMostHeaderCards = std::numeric_limits<std::int16_t>::max() / kCards * kCards;  // 910 records
 
-// Columns 10 to 31: the value field of a fixed-format card.
+// The whole value, however far a free-format number runs past column 30.
 double NumericValue(std::string_view card) {
-  return coords::ParseLeadingNumber(card.substr(9, 22));
+  return coords::ParseLeadingNumber(ValueField(card));
 }
 
 bool IsRemoved(std::string_view keyword, std::span<const std::string> removeKeys) {
@@ -74,7 +74,7 @@ void TakeSize(bool& outOfRange, std::int16_t& target, std::string_view card, Rea
   }
   outOfRange = true;
   window.WriteLog("Error: " + std::string(KeywordOf(card)) +
-                  " ausserhalb 1 bis 32767: " + std::string(TrimBlanks(card.substr(10, 20))));
+                  " ausserhalb 1 bis 32767: " + std::string(TrimBlanks(ValueField(card))));
 }
 
 // A reference pixel beyond 16 bits is not taken; the field and its value
@@ -84,15 +84,15 @@ bool TakeReferencePixel(CoordinateBox box, std::string_view card, ReaderWindow& 
     window.SetFieldText(box, coords::FormatNumberText(*pixel));
     return true;
   }
-  window.WriteLog("Warnung: " + std::string(KeywordOf(card)) + " passt nicht in 16 Bit, nicht übernommen: " +
-                  std::string(TrimBlanks(card.substr(10, 20))));
+  window.WriteLog("Warnung: " + std::string(KeywordOf(card)) +
+                  " passt nicht in 16 Bit, nicht übernommen: " + std::string(TrimBlanks(ValueField(card))));
   return false;
 }
 
 // The value of a card that may hold a string or a bare word.
 std::string TextValue(std::string_view card) {
   if (auto value = StringValue(card)) return std::string(TrimBlanks(*value));
-  return std::string(TrimBlanks(card.substr(10, 20)));
+  return std::string(TrimBlanks(ValueField(card)));
 }
 
 // Keeps a card for the output unless the configuration removes it.

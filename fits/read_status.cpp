@@ -56,6 +56,8 @@ std::string_view StatusText(SaveCode code) {
       return "BITTE WARTEN: schreibe Bilddaten";
     case SaveCode::MirrorOutOfRange:
       return "Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit, nicht gespiegelt";
+    case SaveCode::ValueNotANumber:
+      return "Error: Wert nicht als FITS-Zahl schreibbar, nichts gespeichert, siehe logfile.txt";
   }
   return "FATAL: unbekannter Status";
 }

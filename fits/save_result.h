@@ -19,6 +19,7 @@ enum class SaveCode : std::int16_t {
   ReadingData,   // the full rewrite is under way
   WritingData,
   MirrorOutOfRange,  // the mirrored reference pixel does not fit 16 bits
+  ValueNotANumber,   // a value to write is no FITS number within its card
 };
 
 // The outcome of writing a file: unless ok(), the target is as it was.

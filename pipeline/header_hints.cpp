@@ -20,8 +20,7 @@ bool HasValue(std::string_view card) {
 // A FITS number: the value field up to its comment.
 std::optional<double> NumberValue(std::string_view card) {
   if (!HasValue(card)) return std::nullopt;
-  const std::string_view field = card.substr(9);
-  return coords::ParseWholeNumber(fits::TrimBlanks(field.substr(0, field.find('/'))));
+  return coords::ParseWholeNumber(fits::TrimBlanks(fits::ValueField(card)));
 }
 
 std::optional<double> PositiveValue(std::string_view card) {

@@ -1,6 +1,7 @@
 #include "pipeline/write_output.h"
 
 #include "fits/file_replace.h"
+#include "fits/fits_number.h"
 #include "fits/fits_sizes.h"
 #include "fits/header_rewrite.h"
 
@@ -53,6 +54,15 @@ fits::SaveResult WriteFlipped(const OutputRequest& request, fits::ComposedHeader
   return fits::WriteFlippedImage(request.input, request.layout, header.bytes, request.output, seal);
 }
 
+// Checked before anything is written, so that no reader meets a value that is
+// no number, or another number than the one meant.
+std::optional<fits::SaveCode> UnwritableValue(const fits::HeaderPlan& plan, LogSink& log) {
+  const auto bad = fits::FirstUnwritableValue(plan);
+  if (!bad) return std::nullopt;
+  log.WriteLine("Error: " + bad->keyword + " = " + bad->value + " ist keine FITS-Zahl, Speichern abgelehnt");
+  return fits::SaveCode::ValueNotANumber;
+}
+
 }  // namespace
 
 std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPlan& plan, LogSink& log) {
@@ -62,7 +72,7 @@ std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPla
     log.WriteLine("Error: kein Instrument aus der Liste ausgewählt, Speichern abgelehnt");
     return fits::SaveCode::NoInstrument;
   }
-  return std::nullopt;
+  return UnwritableValue(plan, log);
 }
 
 fits::SaveResult WriteOutput(const OutputRequest& request, fits::ComposedHeader& header, LogSink& log) {

@@ -27,8 +27,9 @@ struct OutputRequest {
   std::optional<fits::InPlaceHeader>* deferred = nullptr;
 };
 
-// Why a save may not start: no usable header read, or a WCS to write with no
-// instrument row chosen. Empty when it may.
+// Why a save may not start: no usable header read, a WCS to write with no
+// instrument row chosen, or a value to write that is no FITS number. Empty
+// when it may.
 std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPlan& plan, LogSink& log);
 
 // Writes the output and logs its header between the opening and closing

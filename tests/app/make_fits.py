@@ -5,6 +5,8 @@ make_fits.py KIND PATH, KIND one of:
   checksum_only  the same header without its DATASUM card
   extensions     primary image, an image extension and a binary table,
                  EXTEND = T, each HDU with CHECKSUM and DATASUM
+  cfitsio        5 x 4 BITPIX 16 zeros with a TAN WCS written by cfitsio itself:
+                 its numbers with 16 digits, past column 31 ("-2.777777777777778E-04")
 """
 import sys
 
@@ -31,5 +33,17 @@ elif kind == "extensions":
         [fits.Column(name="x", format="E", array=np.array([1.5, 2.5, np.nan])),
          fits.Column(name="name", format="8A", array=np.array(["a", "bb", "ccc"]))], name="STARS")
     fits.HDUList([primary, mask, table]).writeto(path, overwrite=True, checksum=True)
+elif kind == "cfitsio":
+    import ctypes
+    lib, fptr, status = ctypes.CDLL("libcfitsio.so.10"), ctypes.c_void_p(), ctypes.c_int(0)
+    lib.ffinit(ctypes.byref(fptr), ("!" + path).encode(), ctypes.byref(status))
+    lib.ffcrim(fptr, 16, 2, (ctypes.c_long * 2)(5, 4), ctypes.byref(status))
+    for key, value in [("CTYPE1", b"RA---TAN"), ("CTYPE2", b"DEC--TAN")]:
+        lib.ffpkys(fptr, key.encode(), value, b"", ctypes.byref(status))
+    for key, value in [("CRVAL1", 92.225), ("CRVAL2", 24.33), ("CRPIX1", 3.0), ("CRPIX2", 2.0),
+                       ("CD1_1", -1 / 3600), ("CD2_2", 1 / 3600)]:
+        lib.ffpkyd(fptr, key.encode(), ctypes.c_double(value), 15, b"world", ctypes.byref(status))
+    lib.ffclos(fptr, ctypes.byref(status))
+    sys.exit(status.value)
 else:
     sys.exit(f"unknown kind {kind}")

@@ -199,6 +199,13 @@ TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
             std::string::npos)
       << ran.out;
   EXPECT_TRUE(ran.status == 1 && Slurp(dir / "tall.fit") == tall);
+  // A velorin.ini scale beyond float range would be no FITS number in CDELT1 (the composer's test has
+  // the file's own CROTA2 3.4E38 and infinity): refused, the file as it was.
+  WriteBytes(dir / "huge.ini", "[instruments]\n'Riese' 1E39 1E39 0\n[end]\n");
+  const Ran huge = RunIn(dir, kCli + " apply --ini huge.ini --instrument Riese --ra 1 --dec 2 tall.fit");
+  EXPECT_TRUE(huge.status == 1 && Slurp(dir / "tall.fit") == tall &&
+              huge.out.find("tall.fit: Error: Wert nicht als FITS-Zahl schreibbar") != std::string::npos)
+      << huge.out;
 }
 
 TEST(JsonText, AnyBytesMakeValidJson) {

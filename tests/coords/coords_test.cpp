@@ -39,12 +39,13 @@ TEST(FormatNumberText, SignColumnPointAndSevenDigitsOrNineDecimals) {
       {0.00001f, " .00001"}, {0.000001f, " 1E-06"},  {1e20f, " 1E+20"},        {12345678.0f, " 1.234568E+07"}};
   // clang-format on
   for (const auto& [value, text] : rows) EXPECT_EQ(FormatNumberText(value), text) << value;
-  // The CDELT and CROTA cards: nine decimals, the fraction floored.
+  // The CDELT and CROTA cards: nine decimals, the fraction floored; no number beyond.
+  // clang-format off
   const std::pair<float, const char*> nine[] = {
       {0.0f, " 0.000000000"},      {-0.5f, "-0.500000000"},     {359.9f, " 359.899993896"},
       {0.00025f, " 0.000250000"},  {-0.00025f, "-0.000250001"}, {-12.25f, "-12.250000000"},
-      {0.000417f, " 0.000417000"}, {0.000139f, " 0.000138999"},
-  };
+      {0.000417f, " 0.000417000"}, {0.000139f, " 0.000138999"}, {-INFINITY, "-Inf"}, {NAN, " NaN"}};
+  // clang-format on
   for (const auto& [value, text] : nine) EXPECT_EQ(NineDecimalText(value), text) << value;
 }
 

@@ -1,7 +1,10 @@
 // Output headers card by card, and the checksum cards that seal them.
 #include "fits/header_composer.h"
 
+#include <cmath>
+
 #include "fits/checksum.h"
+#include "fits/fits_number.h"
 #include "fits_test_files.h"
 
 using fits_test::Card;
@@ -166,4 +169,29 @@ TEST(ComposeHeader, ChecksumCardsSealHeaderAndDataToMinusZero) {
   plan.keepLines = std::span(lines.data() + 1, 1);  // no such cards: none added
   EXPECT_TRUE(header.logLines[5] == Cards(header).substr(0, header.logLines[5].size()) &&
               !fits::ComposeHeader(plan).integrity);
+}
+
+TEST(FirstUnwritableValue, OnlyFitsNumbersInVelorinsOwnCards) {
+  // clang-format off
+  const std::pair<const char*, bool> texts[] = {{"-1.5", true}, {"+.5", true}, {"1.", true}, {"2.7E-04", true},
+      {"1D+3", true}, {"", false}, {".", false}, {"1e5", false}, {"1E+", false}, {"1 2", false}, {"NaN", false},
+      {"3.4E+38.000000000", false}, {"1.5.2", false}};
+  // clang-format on
+  for (const auto& [text, number] : texts) EXPECT_EQ(fits::IsFitsNumber(text), number) << text;
+  // From the input's own WCS, a velorin.ini row beyond float range, a typed entry; a carried card stands.
+  fits::HeaderPlan plans[] = {Plan(), Plan(), Plan(), Plan()};
+  const std::string carried[] = {Card("EXPTIME =                  1e5")};
+  plans[0].keepLines = carried;
+  plans[1].hasWcs = true;
+  plans[1].crota2 = 3.4E38f;
+  plans[2].instrument->cdelt1 = -std::numeric_limits<float>::max();
+  plans[3].crval1 = INFINITY;
+  const char* const found[] = {"", "CROTA2 3.4E+38.000000000", "CDELT1 -3.402823E+38.000000000",
+                               "CRVAL1 Inf"};
+  for (std::size_t i = 0; i < std::size(plans); ++i) {
+    const auto bad = fits::FirstUnwritableValue(plans[i]);
+    EXPECT_EQ(bad ? bad->keyword + " " + bad->value : "", found[i]);
+    plans[i].writeWcs = false;  // values not written are not judged
+    EXPECT_FALSE(fits::FirstUnwritableValue(plans[i])) << found[i];
+  }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "coords/number_text.h"
+#include "fits/card_text.h"
 #include "fits_test_files.h"
 
 using fits::ReadCode;
@@ -116,10 +117,10 @@ TEST(ReadHeader, PositionShownAndOwnWcsBecomesAnInstrument) {
   EXPECT_EQ(
       std::vector(read.calls.end() - 3, read.calls.end()),
       (std::vector<std::string>{"check", "add -.000417/ .000417 -.000417 .000417 2.5 unnamed", "disable"}));
-  tan[4] = "CRPIX1  = 99999";  // beyond 16 bits: neither the field nor the WCS takes it
-  read = Read(Image(tan));
+  tan[4] = "CRPIX1  =                9.99990000000000E+04";  // beyond 16 bits: neither the field nor the WCS
+  read = Read(Image(tan));                                   // takes it; the log quotes it whole
   EXPECT_TRUE(!read.result.hasWcs &&
-              read.Logged("Warnung: CRPIX1 passt nicht in 16 Bit, nicht übernommen: 99999") &&
+              read.Logged("Warnung: CRPIX1 passt nicht in 16 Bit, nicht übernommen: 9.99990000000000E+04") &&
               read.Logged("Warnung: WCS der Datei nicht übernommen: CRVAL1/2 oder CRPIX1/2 fehlen"));
   tan[4] = "TELESCOP= 'C14'               / comment";
   tan.push_back("CRPIX1  = 3");
@@ -142,7 +143,9 @@ TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
   const std::tuple<std::vector<std::string_view>, float, float, float> rows[] = {
       {{"CDELT1  = -0.001", "CDELT2  = 0.001", "PC1_1   = 0", "PC1_2   = 1", "PC2_1   = -1", "PC2_2   = 0"}, -0.001f, 0.001f, 90},
       {{"CDELT1  = -0.002", "CDELT2  = 0.002", "CD1_1   = -2.4056261216234E-04"}, -0.002f, 0.002f, 0},
-      {{"CD1_1   = 0.001", "CD2_2   = -0.001", "CD3_1   = 1"}, -0.001f, 0.001f, 180}};
+      {{"CD1_1   = 0.001", "CD2_2   = -0.001", "CD3_1   = 1"}, -0.001f, 0.001f, 180},
+      // As cfitsio writes them: 16 digits, past column 31.
+      {{"CD1_1   = -2.777777777777778E-04 / deg", "CD2_2   =         2.777777777777778E-04"}, -2.777778e-4f, 2.777778e-4f, 0}};
   // clang-format on
   for (auto [cards, cdelt1, cdelt2, crota2] : rows) {
     cards.insert(cards.begin(), {"CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 1", "CRVAL2  = 2",
@@ -177,6 +180,9 @@ TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
       {with(with(sin, 0, "CTYPE1  = 'PIXEL'"), 1, "CTYPE2  = 'PIXEL'"),
        "CTYPE1 'PIXEL', CTYPE2 'PIXEL', nur 'RA---TAN'/'DEC--TAN'"},
       {with(sip, 2, "EQUINOX = 1950.0"), "EQUINOX 1950.0, nur 2000"},
+      {with(sip, 2, "EQUINOX =                  1.950000000000000E+03"),
+       "EQUINOX 1.950000000000000E+03, nur 2000"},
+      {with(sip, 2, "EQUINOX = 2.000000000000000E+03 / cfitsio"), ""},
       {with(sip, 3, "RADESYS = 'FK4'"), "RADESYS 'FK4', nur FK5 oder ICRS"},
       {{sip.begin(), sip.begin() + 8}, "keine Skala (CDELT1/2 oder CD-Matrix)"},
       {sip, ""},
@@ -192,4 +198,15 @@ TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
     for (std::string_view card : cards) asRead.push_back(Card(card));
     EXPECT_EQ(read.result.keptCards, asRead) << reason;
   }
+}
+
+TEST(ValueField, ColumnsElevenToTheSlashOutsideAString) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"CD1_1   = -2.777777777777778E-04", "-2.777777777777778E-04"},
+      {"CDELT1  =               1.5D-3     / blanks before", "              1.5D-3"},
+      {"OBJECT  = 'M 35 / NGC 2168' / the cluster", "'M 35 / NGC 2168'"},
+      {"OBSERVER= 'O''Neil / Smith'/", "'O''Neil / Smith'"},
+      {"KEY     =", ""}};
+  for (const auto& [card, field] : rows)
+    EXPECT_EQ(fits::TrimTrailingBlanks(fits::ValueField(Card(card))), field) << card;
 }
