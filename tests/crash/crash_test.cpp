@@ -1,0 +1,195 @@
+// The power fails at each write, flush and name call of a save in turn, with
+// several random choices of what had reached the disk: a header written in
+// place, a grown header that rewrites the file, a flip, a command-line batch.
+// After the program's next read, each file holds its old or its new bytes,
+// its folder holds nothing else, and a file the batch called saved is new.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <set>
+
+#include "cli/field_state.h"
+#include "cli/run.h"
+#include "fits/file_replace.h"
+#include "fits/read_status.h"
+#include "pipeline/read_input.h"
+#include "pipeline/write_output.h"
+#include "tests/crash/simulated_disk.h"
+#include "tests/fits/fits_test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace fits_test;
+
+// Crash runs per operation at least, spread over its calls.
+constexpr long kRunsPerOperation = 255;
+
+struct Disk {
+  TempDir base;
+  const std::string folder = base / "disk", shadow = base / "shadow", ini = base / "velorin.ini";
+  std::string File(std::size_t i) const { return folder + "/f" + std::to_string(i) + ".fit"; }
+};
+
+struct Operation {
+  const char* name;
+  std::vector<std::string> oldFiles;  // f0.fit, f1.fit, ... in the folder
+  std::function<void(const Disk&)> run;
+};
+
+std::vector<std::string> History(int cards) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < cards; ++i) lines.push_back("HISTORY step " + std::to_string(i) + " of the reduction");
+  return lines;
+}
+
+pipeline::InputRead Read(const std::string& path, const std::string& ini) {
+  pipeline::LogBuffer log;
+  cli::FieldState state(log);
+  return pipeline::ReadInput({path, {}, false, 0, ini}, state, log);
+}
+
+// Reads the file and saves it in place with a WCS, as the window does.
+void Save(const std::string& path, const std::string& ini, bool flip, bool grown) {
+  pipeline::LogBuffer log;
+  pipeline::InputRead read = Read(path, ini);
+  read.input.close();
+  const fits::HeaderReadResult& h = read.header;
+  fits::HeaderPlan plan;
+  plan.bitpix = h.bitpix, plan.naxis1 = h.naxis1, plan.naxis2 = h.naxis2;
+  plan.headerCardCount = h.headerCardCount;
+  plan.writeWcs = true, plan.flip = flip, plan.fitOldHeader = !flip && !grown;
+  plan.crval1 = 92.25f, plan.crval2 = -5.5f, plan.crpix1 = 30, plan.crpix2 = 20;
+  plan.instrument = config::Instrument{"Refraktor 80", -0.000417f, 0.000417f, 0.0f};
+  plan.keepLines = read.keepLines;
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
+  const fits::ImageLayout layout{h.bitpix, h.naxis1, h.naxis2,
+                                 std::int64_t{h.headerCardCount} * std::int64_t{fits::kCardBytes}};
+  if (!grown) {
+    pipeline::WriteOutput({path, path, layout, read.asRead, flip}, header, log);
+    return;
+  }
+  // A header-only save cuts its header to the old size; a grown one needs
+  // the whole file written anew, by the replace every such write goes through.
+  std::string error;
+  fits::platform::File source = fits::platform::OpenForReading(path, error);
+  std::int64_t size = 0;
+  fits::platform::FileSize(source, size, error);
+  fits::ReplaceFile(path, path, [&](const fits::platform::File& out, std::string& fault) {
+    return Write(out, header.bytes, fault) &&
+           CopyRange(source, layout.dataOffset, size - layout.dataOffset, out, fault) && source.Close(fault);
+  });
+}
+
+void Batch(const Disk& disk, std::size_t files) {
+  cli::Options options;
+  for (std::size_t i = 0; i < files; ++i) options.files.push_back(disk.File(i));
+  options.quiet = true, options.jobs = 2, options.iniFile = disk.ini;
+  options.raHours = 6.15f, options.decDegrees = -5.5f, options.scaleArcsec = 1.5f;
+  cli::RunApply(options);
+}
+
+// Runs the operation on the old files in a child whose disk fails at call
+// crashAt, or after the last call; crashAt 0 runs it whole and returns its calls.
+long RunChild(const Disk& disk, const Operation& op, long crashAt, unsigned seed) {
+  for (const std::string& folder : {disk.folder, disk.shadow})
+    fs::remove_all(folder), fs::create_directory(folder);
+  for (std::size_t i = 0; i < op.oldFiles.size(); ++i) WriteBytes(disk.File(i), op.oldFiles[i]);
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(::open((disk.base / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+    simulated_disk::Arm(disk.folder, disk.shadow, crashAt, seed);
+    op.run(disk);
+    std::cout.flush();
+    if (crashAt > 0) simulated_disk::CrashNow();
+    std::ofstream(disk.base / "calls") << simulated_disk::Calls();
+    ::_exit(0);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << op.name << ", crash at call " << crashAt;
+  return crashAt == 0 ? std::stol(Slurp(disk.base / "calls")) : 0;
+}
+
+std::set<std::string> Names(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+void Simulate(const Operation& op) {
+  Disk disk;
+  WriteBytes(disk.ini, "[end]\n");
+  std::set<std::string> files;
+  for (std::size_t i = 0; i < op.oldFiles.size(); ++i) files.insert("f" + std::to_string(i) + ".fit");
+  const long calls = RunChild(disk, op, 0, 0);
+  std::vector<std::string> fresh;
+  for (std::size_t i = 0; i < op.oldFiles.size(); ++i) fresh.push_back(Slurp(disk.File(i)));
+  for (std::size_t i = 0; i < fresh.size(); ++i)
+    ASSERT_NE(fresh[i], op.oldFiles[i]) << op.name << ": not saved";
+  ASSERT_EQ(Names(disk.folder), files) << op.name;
+  const std::string saved = ": " + std::string(fits::StatusText(fits::SaveCode::Saved)) + "\n";
+  long points = 0, old = 0, now = 0, mixed = 0;
+  std::map<std::string, std::pair<long, std::string>> faults;  // kind: how often, where first
+  const auto fault = [&](const std::string& kind, const std::string& where) {
+    if (faults[kind].first++ == 0) faults[kind].second = where;
+  };
+  const long rounds = (kRunsPerOperation + calls) / (calls + 1);
+  for (long call = 1; call <= calls + 1; ++call)
+    for (long round = 0; round < rounds; ++round, ++points) {
+      RunChild(disk, op, call, unsigned(call * 1000 + round));
+      const std::string where = "at call " + std::to_string(call) + " of " + std::to_string(calls) +
+                                ", round " + std::to_string(round) + ": ";
+      for (std::size_t i = 0; i < fresh.size(); ++i) Read(disk.File(i), disk.ini);
+      const std::string reports = Slurp(disk.base / "out.txt");
+      for (std::size_t i = 0; i < fresh.size(); ++i) {
+        const std::string bytes = Slurp(disk.File(i));
+        ++(bytes == fresh[i] ? now : bytes == op.oldFiles[i] ? old : mixed);
+        if (bytes != fresh[i] && bytes != op.oldFiles[i]) fault("file mixed", where + disk.File(i));
+        // After the last call every save has returned, and a returned save is on the disk.
+        if (bytes != fresh[i] && (call > calls || reports.find(disk.File(i) + saved) != std::string::npos))
+          fault("file saved, not new", where + disk.File(i));
+      }
+      for (const std::string& name : Names(disk.folder))
+        if (!files.contains(name)) fault("file left in the folder", where + name);
+    }
+  std::printf("[ crashes  ] %s: %ld calls, %ld crash points; files old %ld, new %ld, mixed %ld\n", op.name,
+              calls, points, old, now, mixed);
+  testing::Test::RecordProperty("crash_points", std::to_string(points));
+  testing::Test::RecordProperty(
+      "old_new_mixed", std::to_string(old) + " " + std::to_string(now) + " " + std::to_string(mixed));
+  for (const auto& [kind, seen] : faults)
+    ADD_FAILURE() << op.name << ": " << kind << " after " << seen.first << " crashes, first " << seen.second;
+}
+
+}  // namespace
+
+TEST(PowerLoss, HeaderSavedInPlaceIsOldOrNew) {
+  Simulate({"header in place", {MakeFits(64, 48, History(80))}, [](const Disk& disk) {
+              Save(disk.File(0), disk.ini, false, false);
+            }});
+}
+
+TEST(PowerLoss, GrownHeaderRewriteIsOldOrNew) {
+  Simulate({"grown header", {MakeFits(64, 48, History(28))}, [](const Disk& disk) {
+              Save(disk.File(0), disk.ini, false, true);
+            }});
+}
+
+TEST(PowerLoss, FlipIsOldOrNew) {
+  Simulate({"flip", {MakeFits(64, 48, History(3))}, [](const Disk& disk) {
+              Save(disk.File(0), disk.ini, true, false);
+            }});
+}
+
+TEST(PowerLoss, BatchInPlaceIsOldOrNewAndSavedMeansNew) {
+  std::vector<std::string> files;
+  for (int i = 0; i < 6; ++i) files.push_back(MakeFits(40 + i, 30, History(80)));
+  Simulate({"batch in place", files, [](const Disk& disk) { Batch(disk, 6); }});
+}
