@@ -156,10 +156,6 @@ void Simulate(const Operation& op) {
     }
   std::printf("[ crashes  ] %s: %ld calls, %ld crash points; files old %ld, new %ld, mixed %ld\n", op.name,
               calls, points, outcomes[0], outcomes[1], outcomes[2]);
-  testing::Test::RecordProperty("crash_points", std::to_string(points));
-  testing::Test::RecordProperty(
-      "files_old_new_mixed",
-      std::to_string(outcomes[0]) + " " + std::to_string(outcomes[1]) + " " + std::to_string(outcomes[2]));
   for (const auto& [kind, seen] : faults)
     ADD_FAILURE() << op.name << ": " << kind << " after " << seen.first << " crashes, first " << seen.second;
 }

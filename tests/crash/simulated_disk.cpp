@@ -24,7 +24,6 @@ ssize_t __real_copy_file_range(int in, loff_t* inAt, int out, loff_t* outAt, siz
 int __real_fsync(int fd);
 int __real_fdatasync(int fd);
 int __real_syncfs(int fd);
-int __real_sync_file_range(int fd, off_t offset, off_t size, unsigned flags);
 int __real_mkostemp64(char* pattern, int flags);
 int __real_linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags);
 int __real_rename(const char* from, const char* to);
@@ -35,8 +34,6 @@ namespace simulated_disk {
 namespace {
 
 constexpr off_t kPage = 4096;
-
-using Key = std::pair<dev_t, ino_t>;
 
 // A file's state on the disk: the pages written since its last flush as
 // they were before, and its size at that flush; restored through handle.
@@ -58,22 +55,11 @@ std::string folder, shadow;
 long crashAt = 0, calls = 0, hiddenCount = 0;
 bool dead = false;  // the power failed: no call reaches the disk any more
 std::mt19937 random;
-std::map<Key, Inode> inodes;
+std::map<ino_t, Inode> inodes;  // one file system
 std::vector<NameOp> unflushedNames;
 
 bool Inside(const char* path) {
   return !folder.empty() && path != nullptr && std::string_view(path).starts_with(folder);
-}
-
-// For a descriptor of the folder (true) or of a file in it, also one without a name (false).
-std::optional<bool> IsFolder(int fd) {
-  char path[4096];
-  const ssize_t size = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
-  struct stat status {};
-  if (folder.empty() || size <= 0 || !std::string_view(path, std::size_t(size)).starts_with(folder) ||
-      ::fstat(fd, &status) != 0)
-    return std::nullopt;
-  return S_ISDIR(status.st_mode);
 }
 
 struct stat Status(int fd) {
@@ -81,8 +67,14 @@ struct stat Status(int fd) {
   ::fstat(fd, &status);
   return status;
 }
-Key KeyOf(int fd) {
-  return {Status(fd).st_dev, Status(fd).st_ino};
+
+// For a descriptor of the folder (true) or of a file in it, also one without a name (false).
+std::optional<bool> IsFolder(int fd) {
+  char path[4096];
+  const ssize_t size = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+  if (folder.empty() || size <= 0 || !std::string_view(path, std::size_t(size)).starts_with(folder))
+    return std::nullopt;
+  return S_ISDIR(Status(fd).st_mode);
 }
 
 // Counts a write, flush or name call; true when the power fails at it or failed before.
@@ -92,13 +84,12 @@ bool PowerFails() {
 }
 
 int Failed() {
-  errno = EIO;
-  return -1;
+  return errno = EIO, -1;
 }
 
 // Keeps the pages that a write to [offset, offset + size) changes as they are on the disk.
 void Dirty(int fd, off_t offset, std::size_t size) {
-  auto [at, fresh] = inodes.try_emplace(KeyOf(fd));
+  auto [at, fresh] = inodes.try_emplace(Status(fd).st_ino);
   Inode& inode = at->second;
   if (fresh) {
     // Reopened read-write, also for a file without a name.
@@ -155,9 +146,9 @@ int Flush(int fd, bool whole, int (*real)(int)) {
   if (!isFolder) return real(fd);
   if (PowerFails()) return Failed();
   if (whole || *isFolder) unflushedNames.clear();
-  const Key key = KeyOf(fd);
+  const ino_t file = Status(fd).st_ino;
   for (auto& [at, inode] : inodes)
-    if (whole || at == key) inode.flushedSize = Status(inode.handle).st_size, inode.oldPages.clear();
+    if (whole || at == file) inode.flushedSize = Status(inode.handle).st_size, inode.oldPages.clear();
   // The layer keeps what is durable itself; a real flush would only wait for the disk.
   return 0;
 }
@@ -242,13 +233,6 @@ int __wrap_fdatasync(int fd) {
 // The flush of a whole file system, as the batch does.
 int __wrap_syncfs(int fd) {
   return Flush(fd, true, &__real_syncfs);
-}
-
-// Only a hint, but a moment at which the power can fail.
-int __wrap_sync_file_range(int fd, off_t offset, off_t size, unsigned flags) {
-  std::lock_guard lock(mutex);
-  if (IsFolder(fd) == false && PowerFails()) return Failed();
-  return __real_sync_file_range(fd, offset, size, flags);
 }
 
 int __wrap_mkostemp64(char* pattern, int flags) {
