@@ -76,8 +76,8 @@ void Save(const std::string& path, const std::string& ini, bool flip, bool grown
     pipeline::WriteOutput({path, path, layout, read.asRead, flip}, header, log);
     return;
   }
-  // A header-only save cuts its header to the old size; a grown one needs
-  // the whole file written anew, by the replace every such write goes through.
+  // The header-only save cuts a header to the old records; one that grows
+  // needs the file written anew, through the replace that the flip uses.
   std::string error;
   fits::platform::File source = fits::platform::OpenForReading(path, error);
   std::int64_t size = 0;

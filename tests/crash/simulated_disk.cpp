@@ -71,9 +71,9 @@ struct stat Status(int fd) {
 // For a descriptor of the folder (true) or of a file in it, also one without a name (false).
 std::optional<bool> IsFolder(int fd) {
   char path[4096];
+  if (folder.empty()) return std::nullopt;
   const ssize_t size = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
-  if (folder.empty() || size <= 0 || !std::string_view(path, std::size_t(size)).starts_with(folder))
-    return std::nullopt;
+  if (size <= 0 || !std::string_view(path, std::size_t(size)).starts_with(folder)) return std::nullopt;
   return S_ISDIR(Status(fd).st_mode);
 }
 
