@@ -72,10 +72,7 @@ void Save(const std::string& path, const std::string& ini, bool flip, bool grown
   fits::ComposedHeader header = fits::ComposeHeader(plan);
   const fits::ImageLayout layout{h.bitpix, h.naxis1, h.naxis2,
                                  h.headerCardCount * std::int64_t{fits::kCardBytes}};
-  if (!grown) {
-    pipeline::WriteOutput({path, path, layout, read.asRead, flip}, header, log);
-    return;
-  }
+  if (!grown) return (void)pipeline::WriteOutput({path, path, layout, read.asRead, flip}, header, log);
   // The header-only save cuts a header to the old records; one that grows
   // needs the file written anew, through the replace that the flip uses.
   std::string error;

@@ -5,6 +5,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <map>
@@ -18,7 +19,6 @@
 extern "C" {
 int __real_open64(const char* path, int flags, ...);
 ssize_t __real_pwrite64(int fd, const void* data, size_t size, off_t offset);
-ssize_t __real_write(int fd, const void* data, size_t size);
 ssize_t __real_writev(int fd, const iovec* vectors, int count);
 ssize_t __real_copy_file_range(int in, loff_t* inAt, int out, loff_t* outAt, size_t size, unsigned flags);
 int __real_fsync(int fd);
@@ -178,8 +178,7 @@ long PowerOff() {
   std::lock_guard lock(mutex);
   if (crashAt > 0) LoseUnflushed();
   for (const auto& [key, inode] : inodes) ::close(inode.handle);
-  inodes.clear(), unflushedNames.clear(), folder.clear();
-  dead = false;
+  inodes.clear(), unflushedNames.clear(), folder.clear(), dead = false;
   return std::exchange(calls, 0);
 }
 
@@ -203,10 +202,6 @@ int __wrap_open64(const char* path, int flags, ...) {
 
 ssize_t __wrap_pwrite64(int fd, const void* data, size_t size, off_t offset) {
   return Write(fd, offset, size, [&](size_t part) { return __real_pwrite64(fd, data, part, offset); });
-}
-
-ssize_t __wrap_write(int fd, const void* data, size_t size) {
-  return Write(fd, ::lseek(fd, 0, SEEK_CUR), size, [&](size_t part) { return __real_write(fd, data, part); });
 }
 
 ssize_t __wrap_writev(int fd, const iovec* vectors, int count) {
