@@ -13,7 +13,6 @@
 
 #include "cli/field_state.h"
 #include "cli/run.h"
-#include "fits/file_replace.h"
 #include "fits/read_status.h"
 #include "pipeline/read_input.h"
 #include "pipeline/write_output.h"
@@ -57,7 +56,7 @@ pipeline::InputRead Read(const std::string& path, const std::string& ini) {
 }
 
 // Reads the file and saves it in place with a WCS, as the window does.
-void Save(const std::string& path, const std::string& ini, bool flip, bool grown) {
+void Save(const std::string& path, const std::string& ini, bool flip) {
   pipeline::LogBuffer log;
   pipeline::InputRead read = Read(path, ini);
   read.input.close();
@@ -65,24 +64,14 @@ void Save(const std::string& path, const std::string& ini, bool flip, bool grown
   fits::HeaderPlan plan;
   plan.bitpix = h.bitpix, plan.naxis1 = h.naxis1, plan.naxis2 = h.naxis2;
   plan.headerCardCount = h.headerCardCount;
-  plan.writeWcs = true, plan.flip = flip, plan.fitOldHeader = !flip && !grown;
+  plan.writeWcs = true, plan.flip = flip, plan.keepOldSize = !flip;
   plan.crval1 = 92.25f, plan.crval2 = -5.5f, plan.crpix1 = 30, plan.crpix2 = 20;
   plan.instrument = config::Instrument{"Refraktor 80", -0.000417f, 0.000417f, 0.0f};
   plan.keepLines = read.keepLines;
   fits::ComposedHeader header = fits::ComposeHeader(plan);
   const fits::ImageLayout layout{h.bitpix, h.naxis1, h.naxis2,
                                  h.headerCardCount * std::int64_t{fits::kCardBytes}};
-  if (!grown) return (void)pipeline::WriteOutput({path, path, layout, read.asRead, flip}, header, log);
-  // The header-only save cuts a header to the old records; one that grows
-  // needs the file written anew, through the replace that the flip uses.
-  std::string error;
-  fits::platform::File source = fits::platform::OpenForReading(path, error);
-  std::int64_t size = 0;
-  fits::platform::FileSize(source, size, error);
-  fits::ReplaceFile(path, path, [&](const fits::platform::File& out, std::string& fault) {
-    return Write(out, header.bytes, fault) &&
-           CopyRange(source, layout.dataOffset, size - layout.dataOffset, out, fault) && source.Close(fault);
-  });
+  pipeline::WriteOutput({path, path, layout, read.asRead, flip}, header, log);
 }
 
 void Batch(const Disk& disk, std::size_t files) {
@@ -161,20 +150,20 @@ void Simulate(const Operation& op) {
 
 TEST(PowerLoss, HeaderSavedInPlaceIsOldOrNew) {
   Simulate({"header in place", {MakeFits(64, 48, History(80))}, [](const Disk& disk) {
-              Save(disk.File(0), disk.ini, false, false);
+              Save(disk.File(0), disk.ini, false);
             }});
 }
 
 TEST(PowerLoss, GrownHeaderRewriteIsOldOrNew) {
+  // 34 cards fill one record; with the WCS they need a second.
   Simulate({"grown header", {MakeFits(64, 48, History(28))}, [](const Disk& disk) {
-              Save(disk.File(0), disk.ini, false, true);
+              Save(disk.File(0), disk.ini, false);
             }});
 }
 
 TEST(PowerLoss, FlipIsOldOrNew) {
-  Simulate({"flip", {MakeFits(64, 48, History(3))}, [](const Disk& disk) {
-              Save(disk.File(0), disk.ini, true, false);
-            }});
+  Simulate(
+      {"flip", {MakeFits(64, 48, History(3))}, [](const Disk& disk) { Save(disk.File(0), disk.ini, true); }});
 }
 
 TEST(PowerLoss, BatchInPlaceIsOldOrNewAndSavedMeansNew) {
