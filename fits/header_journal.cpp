@@ -209,6 +209,8 @@ Recovery RecoverInterruptedSaves(const std::string& path) {
       journals.push_back(platform::Utf8Name(entry->path()));
   }
   for (const std::string& journal : journals) RecoverJournal(folder, journal, readName, recovery);
+  // A replace cut short after its temporary got a name leaves it beside the old file.
+  platform::RemoveStaleTempsBeside(path);
   return recovery;
 }
 

@@ -57,8 +57,8 @@ struct Recovery {
 };
 
 // Puts back the old headers from every journal a save cut short left in the
-// folder of path (journals of saves still running are left alone), and
-// removes each journal it has handled.
+// folder of path (journals of saves still running are left alone), removes
+// each journal it has handled, and the temporaries of replaces cut short.
 Recovery RecoverInterruptedSaves(const std::string& path);
 
 }  // namespace fits

@@ -41,22 +41,33 @@ std::string TempPrefix(const std::filesystem::path& target) {
 }
 constexpr std::size_t kTempSuffix = 6;
 
-// Temporaries a killed save of this target left behind; only Velorin's own
-// names and only regular files, so nothing of the user's is touched.
-void RemoveStaleTemps(const std::filesystem::path& target) {
-  const std::string prefix = "." + target.filename().string() + ".velorin-";
-  std::filesystem::path directory = target.parent_path();
+// Whether a folder entry is a temporary Velorin made: ".<name>.velorin-" and
+// six letters or digits, of the file named ofName only when that is given.
+bool IsTempName(const std::string& entry, const std::string& ofName) {
+  constexpr std::string_view kMark = ".velorin-";
+  if (entry.size() < 2 + kMark.size() + kTempSuffix || entry.front() != '.') return false;
+  const std::size_t suffix = entry.size() - kTempSuffix;
+  return entry.compare(suffix - kMark.size(), kMark.size(), kMark) == 0 &&
+         (ofName.empty() || entry.size() == 1 + ofName.size() + kMark.size() + kTempSuffix) &&
+         (ofName.empty() || entry.compare(1, ofName.size(), ofName) == 0) &&
+         std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(suffix), entry.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// Temporaries killed saves left in directory (of ofName only, when given);
+// only Velorin's own names and only regular files, so nothing of the user's
+// is touched. A temporary whose save still runs is locked by it and stays.
+void RemoveStaleTemps(std::filesystem::path directory, const std::string& ofName) {
   if (directory.empty()) directory = ".";
   std::error_code error;
   for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
        entry.increment(error)) {
-    const std::string name = entry->path().filename().string();
-    if (name.size() != prefix.size() + kTempSuffix || !name.starts_with(prefix) ||
-        !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
-                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
-      continue;
     std::error_code ignored;
-    if (entry->is_regular_file(ignored) && !entry->is_symlink(ignored)) ::unlink(entry->path().c_str());
+    if (!IsTempName(entry->path().filename().string(), ofName) || !entry->is_regular_file(ignored) ||
+        entry->is_symlink(ignored))
+      continue;
+    const File temp(::open(entry->path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (temp.IsOpen() && TryLock(temp)) ::unlink(entry->path().c_str());
   }
 }
 
@@ -67,6 +78,7 @@ TempFile CreateNamed(const std::string& target, std::string& error) {
     Failed(error, "Anlegen einer Datei neben " + target + " fehlgeschlagen");
     return {};
   }
+  ::flock(fd, LOCK_EX | LOCK_NB);  // in use until it is put in place or dropped
   return {File(fd), pattern};
 }
 
@@ -203,11 +215,15 @@ File OpenForUpdate(const std::string& path, std::string& error) {
 
 TempFile CreateTempBeside(const std::string& target, std::string& error) {
   // Also clears what a save killed between naming and renaming left.
-  RemoveStaleTemps(target);
-  std::filesystem::path directory = std::filesystem::path(target).parent_path();
+  const std::filesystem::path path(target);
+  RemoveStaleTemps(path.parent_path(), path.filename().string());
+  std::filesystem::path directory = path.parent_path();
   if (directory.empty()) directory = ".";
   const int fd = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (fd >= 0 && ::access("/proc/self/fd", X_OK) == 0) return {File(fd), {}};
+  if (fd >= 0 && ::access("/proc/self/fd", X_OK) == 0) {
+    ::flock(fd, LOCK_EX | LOCK_NB);  // in use until it is put in place or dropped, named or not
+    return {File(fd), {}};
+  }
   if (fd >= 0) {
     ::close(fd);  // without /proc it could never be named
   } else if (!NoUnnamedFiles(errno)) {
@@ -218,8 +234,13 @@ TempFile CreateTempBeside(const std::string& target, std::string& error) {
 }
 
 TempFile CreateNamedTempBeside(const std::string& target, std::string& error) {
-  RemoveStaleTemps(target);
+  const std::filesystem::path path(target);
+  RemoveStaleTemps(path.parent_path(), path.filename().string());
   return CreateNamed(target, error);
+}
+
+void RemoveStaleTempsBeside(const std::string& path) {
+  RemoveStaleTemps(std::filesystem::path(path).parent_path(), "");
 }
 
 bool PutInPlace(TempFile& temp, const std::string& target, std::string& error) {

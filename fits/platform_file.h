@@ -89,6 +89,10 @@ TempFile CreateTempBeside(const std::string& target, std::string& error);
 // The way where unnamed files are refused: first removes stale temporaries of
 // target that an earlier, killed save left, then makes a named one.
 TempFile CreateNamedTempBeside(const std::string& target, std::string& error);
+// Removes the temporaries that saves cut short left beside any file of the
+// folder of path; those of saves still running stay. Windows keeps them
+// until the next save of their file, as it cannot tell a running save's.
+void RemoveStaleTempsBeside(const std::string& path);
 // Names the complete temp file target (replacing the file there) and closes it.
 bool PutInPlace(TempFile& temp, const std::string& target, std::string& error);
 // Names the complete temp file target, which must not exist yet, and keeps

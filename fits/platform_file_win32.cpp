@@ -359,6 +359,8 @@ bool RemoveFile(const std::string& path, std::string& error) {
   return ::DeleteFileW(Wide(path).c_str()) != 0 || Failed(error, "Löschen von " + path + " fehlgeschlagen");
 }
 
+void RemoveStaleTempsBeside(const std::string&) {}
+
 void Discard(TempFile& temp) {
   std::string ignored;
   temp.file.Close(ignored);
