@@ -93,7 +93,7 @@ int Interrupted(std::size_t notStarted) {
   return 128 + signal;
 }
 
-constexpr std::size_t kMostPending = 256;
+constexpr std::size_t kMostPending = 1024;
 constexpr auto kLongestWait = std::chrono::seconds(1);
 
 }  // namespace

@@ -164,17 +164,22 @@ bool PublishJournal(const std::string& folder, std::span<const JournalEntry> ent
   const std::string target = NewJournalName(folder);
   platform::TempFile temp = platform::CreateTempBeside(target, error);
   if (!temp.file.IsOpen()) return false;
-  // Complete, on the disk and locked before it has its name: a read never
-  // finds it half written or takes it for a leftover.
-  if (!platform::Write(temp.file, JournalBytes(entries), error) || !platform::Sync(temp.file, error) ||
-      !platform::TryLock(temp.file) || !platform::NameBeside(temp, target, error)) {
+  // Locked before it has its name: a read never takes it for a leftover. A
+  // journal whose name reached the disk without all its bytes reads as torn,
+  // and no header is written before both are there: on a local file system
+  // one flush of it takes both, elsewhere the file and then its folder.
+  const bool wholeFlush = platform::FlushedWithFileSystem(temp.file);
+  if (!platform::Write(temp.file, JournalBytes(entries), error) ||
+      (!wholeFlush && !platform::Sync(temp.file, error)) || !platform::TryLock(temp.file) ||
+      !platform::NameBeside(temp, target, error)) {
     if (error.empty()) error = "Journal nicht sperrbar";
     platform::Discard(temp);
     return false;
   }
   journal.file = std::move(temp.file);
   journal.path = target;
-  if (platform::SyncDirectoryOf(target, error)) return true;
+  if (wholeFlush ? platform::SyncFileSystem(journal.file, error) : platform::SyncDirectoryOf(target, error))
+    return true;
   std::string ignored;
   platform::RemoveFile(target, ignored);
   journal.file.Close(ignored);
