@@ -21,7 +21,7 @@ namespace fits {
 inline constexpr std::string_view kJournalPrefix = ".velorin-journal-";
 
 // One file of a journal: its name within the folder, its length, and its
-// header records before and after the save (of equal size).
+// header records before and after the save (of equal size, whole cards).
 struct JournalEntry {
   std::string name;
   std::int64_t fileSize = 0;
