@@ -49,20 +49,18 @@ bool Prepare(const InPlaceHeader& in, Target& target, SaveResult& result) {
   return true;
 }
 
-bool SameDevice(const platform::File& a, const platform::File& b) {
-  platform::FileIdentity first;
-  platform::FileIdentity second;
+std::uint64_t DeviceOf(const platform::File& file) {
+  platform::FileIdentity identity;
   std::string ignored;
-  return platform::IdentityOf(a, first, ignored) && platform::IdentityOf(b, second, ignored) &&
-         first.device == second.device;
+  return platform::IdentityOf(file, identity, ignored) ? identity.device : ~std::uint64_t{0};
 }
 
 // Writes one header; flushed here unless the journal's file system flush
 // takes it along.
-void WriteHeader(Target& target, const platform::File& journal, std::string_view header) {
+void WriteHeader(Target& target, std::uint64_t journalDevice, std::string_view header) {
   platform::File file = platform::OpenForUpdate(target.path, target.error);
   if (!file.IsOpen() || !platform::WriteAt(file, header, 0, target.error)) return;
-  target.flushedWithJournal = platform::FlushedWithFileSystem(file) && SameDevice(file, journal);
+  target.flushedWithJournal = platform::FlushedWithFileSystem(file) && DeviceOf(file) == journalDevice;
   if (target.flushedWithJournal || platform::Sync(file, target.error)) file.Close(target.error);
 }
 
@@ -85,7 +83,8 @@ void WriteGroup(const std::string& folder, std::vector<Target>& targets, std::ve
       results[target.index].error = "Journal nicht anlegbar: " + error + ", nichts geschrieben";
     return;
   }
-  for (Target& target : targets) WriteHeader(target, journal.file, target.entry.newHeader);
+  const std::uint64_t journalDevice = DeviceOf(journal.file);
+  for (Target& target : targets) WriteHeader(target, journalDevice, target.entry.newHeader);
   std::string flushError;
   const bool flushed =
       std::none_of(targets.begin(), targets.end(), [](const Target& t) { return t.flushedWithJournal; }) ||

@@ -34,7 +34,7 @@ fits::SaveResult WriteHeaderOnly(const OutputRequest& request, fits::ComposedHea
   }
   if (!result.ok()) return result;
   const bool sameSize = static_cast<std::int64_t>(header.bytes.size()) == request.layout.dataOffset;
-  if (!sameSize || !fits::IsSameFile(request.input, request.output))
+  if (!sameSize || (request.output != request.input && !fits::IsSameFile(request.input, request.output)))
     return fits::CopyWithNewHeader(request.input, header.bytes, request.layout.dataOffset, request.output);
   fits::InPlaceHeader inPlace{request.output, header.bytes, request.layout.dataOffset, request.inputAsRead};
   if (!request.deferred) return fits::RewriteHeaderInPlace(inPlace);
