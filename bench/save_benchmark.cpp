@@ -186,8 +186,8 @@ void BM_HeaderOnlyInPlace1GiB(benchmark::State& state) {
     // Untimed: the old header back and flushed, so each save changes a file
     // that is on the disk.
     state.PauseTiming();
-    const bool restored = fits::RewriteHeaderInPlace({path, before, kHeaderBytes, Identity(path)}).ok();
-    const fits::InPlaceHeader next{path, header, kHeaderBytes, Identity(path)};
+    const bool restored = fits::RewriteHeaderInPlace({path, before, kHeaderBytes, Identity(path), {}}).ok();
+    const fits::InPlaceHeader next{path, header, kHeaderBytes, Identity(path), {}};
     state.ResumeTiming();
     const fits::SaveResult result = fits::RewriteHeaderInPlace(next);
     if (!restored || !result.ok()) {

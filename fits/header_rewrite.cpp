@@ -24,24 +24,15 @@ struct Target {
   std::string error;                // empty while all went well
 };
 
-// Takes the file's old header; false with result set when it may not or
-// cannot be written.
+// The file as it is now: unchanged since the read, its old header taken
+// (unless the caller took it already); false with result set when it may not
+// or cannot be written.
 bool Prepare(const InPlaceHeader& in, Target& target, SaveResult& result) {
   result = InputUnchanged(in.path, in.asRead);
   if (!result.ok()) return false;
   result = SaveResult{};
-  if (static_cast<std::int64_t>(in.header.size()) != in.oldHeaderBytes ||
-      in.oldHeaderBytes > in.asRead.size) {
-    result.error = "neuer Header hat " + std::to_string(in.header.size()) + " statt " +
-                   std::to_string(in.oldHeaderBytes) + " Bytes, nichts geschrieben";
-    return false;
-  }
-  if (RefusedAsWriteProtected(in.path, result)) return false;
-  const platform::File file = platform::OpenForReading(in.path, result.error);
-  target.entry.oldHeader.resize(in.header.size());
-  if (!file.IsOpen() || !platform::ReadAt(file, target.entry.oldHeader.data(),
-                                          static_cast<std::int64_t>(in.header.size()), 0, result.error))
-    return false;
+  target.entry.oldHeader = in.oldHeader;
+  if (target.entry.oldHeader.empty() && !TakeOldHeader(in, target.entry.oldHeader, result)) return false;
   target.path = in.path;
   target.entry.name = platform::Utf8Name(platform::NativePath(in.path).filename());
   target.entry.fileSize = in.asRead.size;
@@ -118,6 +109,20 @@ void WriteGroup(const std::string& folder, std::vector<Target>& targets, std::ve
 }
 
 }  // namespace
+
+bool TakeOldHeader(const InPlaceHeader& in, std::string& oldHeader, SaveResult& result) {
+  if (static_cast<std::int64_t>(in.header.size()) != in.oldHeaderBytes ||
+      in.oldHeaderBytes > in.asRead.size) {
+    result.error = "neuer Header hat " + std::to_string(in.header.size()) + " statt " +
+                   std::to_string(in.oldHeaderBytes) + " Bytes, nichts geschrieben";
+    return false;
+  }
+  if (RefusedAsWriteProtected(in.path, result)) return false;
+  const platform::File file = platform::OpenForReading(in.path, result.error);
+  oldHeader.resize(in.header.size());
+  return file.IsOpen() && platform::ReadAt(file, oldHeader.data(),
+                                           static_cast<std::int64_t>(oldHeader.size()), 0, result.error);
+}
 
 std::vector<SaveResult> RewriteHeadersInPlace(std::span<const InPlaceHeader> files) {
   std::vector<SaveResult> results(files.size());

@@ -22,7 +22,13 @@ struct InPlaceHeader {
   std::string header;
   std::int64_t oldHeaderBytes = 0;
   platform::FileIdentity asRead;  // a file changed since is not written
+  std::string oldHeader;          // the header there now, once TakeOldHeader has it
 };
+
+// Checks that the header may go over the file's own and takes the old one
+// (on a batch's worker threads, so the writer of the group has less to do);
+// false with result set otherwise.
+bool TakeOldHeader(const InPlaceHeader& in, std::string& oldHeader, SaveResult& result);
 
 // Writes each header over its file's old one, the files of one folder behind
 // one journal (old headers first on the disk, then the new ones, flushed file

@@ -36,8 +36,11 @@ fits::SaveResult WriteHeaderOnly(const OutputRequest& request, fits::ComposedHea
   const bool sameSize = static_cast<std::int64_t>(header.bytes.size()) == request.layout.dataOffset;
   if (!sameSize || (request.output != request.input && !fits::IsSameFile(request.input, request.output)))
     return fits::CopyWithNewHeader(request.input, header.bytes, request.layout.dataOffset, request.output);
-  fits::InPlaceHeader inPlace{request.output, header.bytes, request.layout.dataOffset, request.inputAsRead};
+  fits::InPlaceHeader inPlace{
+      request.output, header.bytes, request.layout.dataOffset, request.inputAsRead, {}};
   if (!request.deferred) return fits::RewriteHeaderInPlace(inPlace);
+  fits::SaveResult taken;
+  if (!fits::TakeOldHeader(inPlace, inPlace.oldHeader, taken)) return taken;
   *request.deferred = std::move(inPlace);
   return result;
 }

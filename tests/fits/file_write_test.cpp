@@ -43,7 +43,7 @@ static const std::string kHeader = Header("SIMPLE  = T|END");
 
 // The file as it is now, to write over a one-record header.
 static fits::InPlaceHeader InPlace(const fs::path& path, std::string header) {
-  fits::InPlaceHeader in{path.string(), std::move(header), 2880, {}};
+  fits::InPlaceHeader in{path.string(), std::move(header), 2880, {}, {}};
   std::string error;
   fits::platform::IdentityOf(path.string(), in.asRead, error);
   return in;

@@ -69,7 +69,7 @@ TEST(RewriteHeadersInPlace, EachFolderBehindItsJournalWhichNoReadTakesWhileItRun
   std::vector<fits::InPlaceHeader> files;
   for (const char* name : {"a.fit", "b/a.fit", "b/c.fit", "missing.fit"}) {
     if (std::string_view(name) != "missing.fit") WriteBytes(dir / name, kOld);
-    files.push_back({dir / name, kNew.substr(0, 2880), 2880, {}});
+    files.push_back({dir / name, kNew.substr(0, 2880), 2880, {}, {}});
     std::string error;
     fits::platform::IdentityOf(files.back().path, files.back().asRead, error);
   }

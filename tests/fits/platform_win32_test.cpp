@@ -54,7 +54,7 @@ TEST(Win32Files, UmlautNamesSavedEveryWayAndKnownUnderOtherSpellings) {
   const fits::SaveResult flipped = fits::WriteFlippedImage(image, kLayout, kHeader, other);
   EXPECT_TRUE(flipped.ok()) << flipped.error;
   EXPECT_EQ(Slurp(NativePath(image)), kFlipped);
-  fits::InPlaceHeader inPlace{image, fits_test::Header("SIMPLE  = T|END"), 2880, {}};
+  fits::InPlaceHeader inPlace{image, fits_test::Header("SIMPLE  = T|END"), 2880, {}, {}};
   std::string error;
   fits::platform::IdentityOf(image, inPlace.asRead, error);
   EXPECT_TRUE(fits::RewriteHeaderInPlace(inPlace).ok());  // behind a journal that is gone again
