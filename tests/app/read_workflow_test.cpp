@@ -27,10 +27,11 @@ TEST_F(ReadWorkflow, PlainFileFillsWindowAndLog) {
   EXPECT_EQ(Status() + "|" + State() + form->windowTitle().toStdString() + "|" +
                 std::to_string(form->shared.KeepLineCount) + form->shared.KeepLines[0] + "|" +
                 form->shared.KeepLines[1] + std::to_string(form->Cb_instrume->count()) + " " +
-                std::to_string(form->inputFile.tellg()),
+                std::to_string(form->inputFile.tellg()) + "|" + asked,
             "Fitsfileheader gelesen|v+ v+ v+ v+ v+x v+ | h+ | v+ VELORIN: ..." +
                 Path("m35.fit").substr(Path("m35.fit").size() - 30) + "|2OBSERVER= 'Velorin'|" +
-                Card("OBJECT  = 'M 35'") + "2 2880");
+                Card("OBJECT  = 'M 35'") +
+                "2 2880|fits-File zum lesen auswählen|Fits-Bilddateien (*.fit)|*.fit|");
   EXPECT_EQ(Log(),
             "**** FITS-fileheader von Input-Datei " + Path("m35.fit") +
                 " ****\r\nSIMPLE  =                    T\r\nBITPIX  =                   16\r\n"

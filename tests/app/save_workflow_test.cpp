@@ -52,13 +52,9 @@ TEST_F(SaveWorkflow, HeaderOnlyInPlaceOrUnderTheSameFilesOtherName) {
     EXPECT_EQ(Slurp(Path("m35.fit")), Image());
     EXPECT_TRUE(State().starts_with("v+ v+ ") && State().ends_with("| v+ | h+ ")) << State();
   }
-  form->CommonDialog1.answer = [this](const CommonDialog& dialog) {
-    EXPECT_EQ(dialog.DialogTitle + "|" + dialog.FileName,
-              "fits-File zum speichern auswählen|" + Path("m35.fit"));
-    // Rewritten in place, the link not replaced by a copy.
-    return std::optional<std::string>(Path("./link.fit"));
-  };
+  AnswerDialog(Path("./link.fit"));  // rewritten in place, the link not replaced by a copy
   SaveAndJudge("m35.fit", "FERTIG", R"(, "cdelt": [-0.000355, 0.000355])");
+  EXPECT_EQ(asked, "fits-File zum speichern auswählen|Fits-Bilddateien (*.fit)|*.fit|" + Path("m35.fit"));
   ExpectUnlocked();
   const std::string opening = "**** FITS-fileheader von Output-Datei: " + Path("./link.fit") + " ****\r\n";
   EXPECT_TRUE(std::filesystem::is_symlink(Path("link.fit")) &&

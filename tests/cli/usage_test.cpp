@@ -30,8 +30,7 @@ TEST_F(CliFolder, UsageErrorsExitTwoAndTouchNothing) {
       {"apply --output . a.fit", "--output ist der Ordner der Eingabe a.fit"},
       {"apply --files-from fehlt.txt", "--files-from: nicht lesbar"},
       {"apply --files-from nul.txt", "NUL-Zeichen in der Namensliste nul.txt"},
-      {"apply -0 a.fit", "-0 nur mit --files-from"},
-  };
+      {"apply -0 a.fit", "-0 nur mit --files-from"}};
   for (const auto& [arguments, message] : cases) {
     const Ran ran = RunIn(dir, kCli + " " + arguments + " --log log.txt");
     EXPECT_TRUE(ran.status == 2 && ran.out.find(message) != std::string::npos &&

@@ -9,7 +9,6 @@
 #include <functional>
 #include <iostream>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include "cli/field_state.h"
@@ -97,12 +96,6 @@ long Run(const Disk& disk, const Operation& op, long crashAt, unsigned seed, std
   std::cout.rdbuf(stdoutBuffer), std::cerr.rdbuf(stderrBuffer);
   reports = out.str();
   return simulated_disk::PowerOff();
-}
-
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  return names;
 }
 
 void Simulate(const Operation& op) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -48,6 +49,14 @@ inline std::string Slurp(const std::filesystem::path& path) {
   std::ostringstream text;
   text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
+}
+
+// The names in a folder.
+inline std::set<std::string> Names(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fits/header_rewrite.h"
 #include "fits_test_files.h"
 
@@ -16,12 +18,9 @@ const std::string kNew =
     Header("SIMPLE  = T|BITPIX  = 16|NAXIS   = 2|NAXIS1  = 4|NAXIS2  = 2|OBJECT  = 'new'|END") +
     kOld.substr(2880);
 
-std::vector<std::string> Journals(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path))
-    if (entry.path().filename().string().starts_with(fits::kJournalPrefix))
-      names.push_back(entry.path().filename().string());
-  return names;
+std::size_t Journals(const TempDir& dir) {
+  return std::ranges::count_if(
+      Names(dir.path), [](const std::string& name) { return name.starts_with(fits::kJournalPrefix); });
 }
 
 }  // namespace
@@ -55,7 +54,7 @@ TEST(RecoverInterruptedSaves, OldHeaderBackFromACompleteJournalOnly) {
     WriteBytes(dir / ".velorin-journal-abc", row.journal);
     const fits::Recovery recovery = fits::RecoverInterruptedSaves(dir / "a.fit");
     EXPECT_EQ(Slurp(dir / "a.fit"), row.fileAfter) << row.what;
-    EXPECT_EQ(Journals(dir).size(), row.journalStays ? 1u : 0u) << row.what;
+    EXPECT_EQ(Journals(dir), row.journalStays ? 1u : 0u) << row.what;
     EXPECT_EQ(recovery.restored, row.file != row.fileAfter) << row.what;
     EXPECT_TRUE(recovery.logLines.empty() ? *row.logStart == '\0'
                                           : recovery.logLines.front().starts_with(row.logStart))
@@ -76,7 +75,7 @@ TEST(RewriteHeadersInPlace, EachFolderBehindItsJournalWhichNoReadTakesWhileItRun
   const std::vector<fits::SaveResult> results = fits::RewriteHeadersInPlace(files);
   for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(results[i].ok() && Slurp(files[i].path) == kNew) << i;
   EXPECT_EQ(results[3].code, fits::SaveCode::InputChanged);
-  EXPECT_TRUE(Journals(dir).empty());
+  EXPECT_EQ(Journals(dir), 0u);
   // A journal whose save still runs is left alone by a read meanwhile.
   fits::OpenJournal running;
   std::string error;
@@ -84,6 +83,6 @@ TEST(RewriteHeadersInPlace, EachFolderBehindItsJournalWhichNoReadTakesWhileItRun
                                  kNew.substr(0, 2880)};
   ASSERT_TRUE(fits::PublishJournal(dir.path.string(), std::span(&entry, 1), running, error)) << error;
   EXPECT_TRUE(fits::RecoverInterruptedSaves(dir / "a.fit").logLines.empty() && Slurp(dir / "a.fit") == kNew &&
-              Journals(dir).size() == 1);
-  EXPECT_TRUE(fits::RetireJournal(running, error) && Journals(dir).empty());
+              Journals(dir) == 1);
+  EXPECT_TRUE(fits::RetireJournal(running, error) && Journals(dir) == 0);
 }
