@@ -3,13 +3,9 @@
 // place, a grown header that rewrites the file, a flip, a command-line batch.
 // After the program's next read, each file holds its old or its new bytes,
 // its folder holds nothing else, and a file reported saved is new.
-#include <unistd.h>
-
-#include <cstdio>
 #include <functional>
 #include <iostream>
 #include <map>
-#include <sstream>
 
 #include "cli/field_state.h"
 #include "cli/run.h"

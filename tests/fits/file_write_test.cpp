@@ -40,14 +40,6 @@ static std::string Flipped(const std::string& input, const ImageLayout& layout, 
 
 static const std::string kHeader = Header("SIMPLE  = T|END");
 
-// The file as it is now, to write over a one-record header.
-static fits::InPlaceHeader InPlace(const fs::path& path, std::string header) {
-  fits::InPlaceHeader in{path.string(), std::move(header), 2880, {}, {}};
-  std::string error;
-  fits::platform::IdentityOf(path.string(), in.asRead, error);
-  return in;
-}
-
 TEST(WriteFlippedImage, RowsReversedBytesKeptForEveryBitpix) {
   TempDir dir;
   const ImageLayout layouts[] = {{8, 7, 5, 2880},     {16, 3, 2, 2880},      {32, 5, 3, 5760},

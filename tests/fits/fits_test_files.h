@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fits/fits_sizes.h"
+#include "fits/header_rewrite.h"
 
 namespace fits_test {
 
@@ -61,6 +62,14 @@ inline std::set<std::string> Names(const std::filesystem::path& folder) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The file as it is now, to write over a one-record header.
+inline fits::InPlaceHeader InPlace(const std::filesystem::path& path, std::string header) {
+  fits::InPlaceHeader in{path.string(), std::move(header), 2880, {}, {}};
+  std::string error;
+  fits::platform::IdentityOf(path.string(), in.asRead, error);
+  return in;
 }
 
 // The two instruments and the header lines that the window and command-line tests start from.

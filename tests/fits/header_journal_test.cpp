@@ -14,9 +14,9 @@ using namespace fits_test;
 namespace {
 
 const std::string kOld = MakeFits(4, 2, {"OBJECT  = 'old'"});
-const std::string kNew =
-    Header("SIMPLE  = T|BITPIX  = 16|NAXIS   = 2|NAXIS1  = 4|NAXIS2  = 2|OBJECT  = 'new'|END") +
-    kOld.substr(2880);
+const std::string kNew = MakeFits(4, 2, {"OBJECT  = 'new'"});
+const fits::JournalEntry kEntry{"a.fit", static_cast<std::int64_t>(kOld.size()), kOld.substr(0, 2880),
+                                kNew.substr(0, 2880)};
 
 std::size_t Journals(const TempDir& dir) {
   return std::ranges::count_if(
@@ -26,9 +26,7 @@ std::size_t Journals(const TempDir& dir) {
 }  // namespace
 
 TEST(RecoverInterruptedSaves, OldHeaderBackFromACompleteJournalOnly) {
-  const fits::JournalEntry entry{"a.fit", static_cast<std::int64_t>(kOld.size()), kOld.substr(0, 2880),
-                                 kNew.substr(0, 2880)};
-  const std::string journal = fits::JournalBytes(std::span(&entry, 1));
+  const std::string journal = fits::JournalBytes(std::span(&kEntry, 1));
   std::string mixed = kOld;
   mixed.replace(0, 1000, kNew.substr(0, 1000));
   std::string foreign = kOld;
@@ -68,9 +66,7 @@ TEST(RewriteHeadersInPlace, EachFolderBehindItsJournalWhichNoReadTakesWhileItRun
   std::vector<fits::InPlaceHeader> files;
   for (const char* name : {"a.fit", "b/a.fit", "b/c.fit", "missing.fit"}) {
     if (std::string_view(name) != "missing.fit") WriteBytes(dir / name, kOld);
-    files.push_back({dir / name, kNew.substr(0, 2880), 2880, {}, {}});
-    std::string error;
-    fits::platform::IdentityOf(files.back().path, files.back().asRead, error);
+    files.push_back(InPlace(dir / name, kNew.substr(0, 2880)));
   }
   const std::vector<fits::SaveResult> results = fits::RewriteHeadersInPlace(files);
   for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(results[i].ok() && Slurp(files[i].path) == kNew) << i;
@@ -79,9 +75,7 @@ TEST(RewriteHeadersInPlace, EachFolderBehindItsJournalWhichNoReadTakesWhileItRun
   // A journal whose save still runs is left alone by a read meanwhile.
   fits::OpenJournal running;
   std::string error;
-  const fits::JournalEntry entry{"a.fit", static_cast<std::int64_t>(kOld.size()), kOld.substr(0, 2880),
-                                 kNew.substr(0, 2880)};
-  ASSERT_TRUE(fits::PublishJournal(dir.path.string(), std::span(&entry, 1), running, error)) << error;
+  ASSERT_TRUE(fits::PublishJournal(dir.path.string(), std::span(&kEntry, 1), running, error)) << error;
   EXPECT_TRUE(fits::RecoverInterruptedSaves(dir / "a.fit").logLines.empty() && Slurp(dir / "a.fit") == kNew &&
               Journals(dir) == 1);
   EXPECT_TRUE(fits::RetireJournal(running, error) && Journals(dir) == 0);
