@@ -205,11 +205,3 @@ TEST_F(SaveWorkflow, ARefusedOrFailedSaveLeavesTheFileAndTheWindowUsable) {
   Save();
   EXPECT_EQ(Status(), "FERTIG");
 }
-
-TEST_F(SaveWorkflow, ValuesAsCfitsioWritesThemReadWhole) {
-  // cfitsio writes CD1_1 with 16 digits, past column 31; one arc-second a pixel must be saved. A value
-  // that is no FITS number refuses the save as NoInstrument does; the command line's test has it.
-  Problems(std::string(VELORIN_PYTHON) + " " + VELORIN_MAKE_FITS + " cfitsio " + Path("cf.fit"), "");
-  ReadFile(Path("cf.fit"));
-  SaveAndJudge("cf.fit", "FERTIG", R"(, "cdelt": [-0.000277778, 0.000277778])");
-}
