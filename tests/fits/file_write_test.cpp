@@ -147,9 +147,7 @@ TEST(InputUnchanged, RewrittenOrReplacedFileIsNoticed) {
       {"removed", [&] { fs::remove(path); }}};
   for (const auto& [what, change] : rows) {
     WriteBytes(path, "AAAA");
-    fits::platform::FileIdentity asRead;
-    std::string error;
-    ASSERT_TRUE(fits::platform::IdentityOf(path, asRead, error)) << error;
+    const fits::platform::FileIdentity asRead = InPlace(path, "").asRead;
     change();
     const fits::SaveResult result = fits::InputUnchanged(path, asRead);
     const bool same = std::string_view(what) == "only read";

@@ -31,32 +31,25 @@ TEST(RecoverInterruptedSaves, OldHeaderBackFromACompleteJournalOnly) {
   mixed.replace(0, 1000, kNew.substr(0, 1000));
   std::string foreign = kOld;
   foreign.replace(0, 80, Card("SIMPLE  = T / edited since"));
-  struct Row {
-    const char* what;
-    std::string file;
-    std::string journal;
-    std::string fileAfter;
-    bool journalStays;
-    const char* logStart;
-  };
-  const Row rows[] = {
-      {"torn journal", kOld, journal.substr(0, journal.size() - 1), kOld, false, "Warnung: unvollständiges"},
-      {"new header written", kNew, journal, kOld, false, "Warnung: Speichern von "},
-      {"cut mid-header", mixed, journal, kOld, false, "Warnung: Speichern von "},
-      {"not yet written", kOld, journal, kOld, false, ""},
-      {"changed since", foreign, journal, foreign, true, "Warnung: Journal "},
-  };
-  for (const Row& row : rows) {
+  // What was there, the journal, what is there after the read, the log's first line.
+  const std::tuple<const char*, std::string, std::string, std::string, const char*> rows[] = {
+      {"torn journal", kOld, journal.substr(0, journal.size() - 1), kOld, "Warnung: unvollständiges"},
+      {"new header written", kNew, journal, kOld, "Warnung: Speichern von "},
+      {"cut mid-header", mixed, journal, kOld, "Warnung: Speichern von "},
+      {"not yet written", kOld, journal, kOld, ""},
+      {"changed since", foreign, journal, foreign, "Warnung: Journal "}};
+  for (const auto& [what, file, bytes, after, logStart] : rows) {
     TempDir dir;
-    WriteBytes(dir / "a.fit", row.file);
-    WriteBytes(dir / ".velorin-journal-abc", row.journal);
+    WriteBytes(dir / "a.fit", file);
+    WriteBytes(dir / ".velorin-journal-abc", bytes);
     const fits::Recovery recovery = fits::RecoverInterruptedSaves(dir / "a.fit");
-    EXPECT_EQ(Slurp(dir / "a.fit"), row.fileAfter) << row.what;
-    EXPECT_EQ(Journals(dir), row.journalStays ? 1u : 0u) << row.what;
-    EXPECT_EQ(recovery.restored, row.file != row.fileAfter) << row.what;
-    EXPECT_TRUE(recovery.logLines.empty() ? *row.logStart == '\0'
-                                          : recovery.logLines.front().starts_with(row.logStart))
-        << row.what;
+    // Only the journal of a file changed since stays.
+    EXPECT_TRUE(Slurp(dir / "a.fit") == after && Journals(dir) == (file == foreign ? 1u : 0u) &&
+                recovery.restored == (file != after))
+        << what;
+    EXPECT_TRUE(recovery.logLines.empty() ? *logStart == '\0'
+                                          : recovery.logLines.front().starts_with(logStart))
+        << what;
   }
 }
 
