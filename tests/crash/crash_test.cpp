@@ -138,27 +138,19 @@ void Simulate(const Operation& op) {
 
 }  // namespace
 
-TEST(PowerLoss, HeaderSavedInPlaceIsOldOrNew) {
-  // Headers of two records lie over two pages of the disk.
-  Simulate({"header in place", {MakeFits(64, 48, History(40))}, [](const Disk& disk) {
-              Save(disk.File(0), disk.ini, false);
-            }});
-}
-
-TEST(PowerLoss, GrownHeaderRewriteIsOldOrNew) {
-  // 34 cards fill one record; with the WCS they need a second.
-  Simulate({"grown header", {MakeFits(64, 48, History(28))}, [](const Disk& disk) {
-              Save(disk.File(0), disk.ini, false);
-            }});
-}
-
-TEST(PowerLoss, FlipIsOldOrNew) {
-  Simulate(
-      {"flip", {MakeFits(64, 48, History(3))}, [](const Disk& disk) { Save(disk.File(0), disk.ini, true); }});
-}
-
-TEST(PowerLoss, BatchInPlaceIsOldOrNewAndSavedMeansNew) {
-  std::vector<std::string> files;
-  for (int i = 0; i < 4; ++i) files.push_back(MakeFits(40 + i, 30, History(34)));
-  Simulate({"batch in place", files, [](const Disk& disk) { Batch(disk, 4); }});
+TEST(PowerLoss, EachSaveIsOldOrNewAndSavedMeansNew) {
+  const auto save = [](bool flip) {
+    return [flip](const Disk& disk) { Save(disk.File(0), disk.ini, flip); };
+  };
+  std::vector<std::string> batch;
+  for (int i = 0; i < 4; ++i) batch.push_back(MakeFits(40 + i, 30, History(34)));
+  // Headers of two records lie over two pages of the disk. The grown header's 34 cards fill one record;
+  // with the WCS they need a second.
+  const Operation operations[] = {
+      {"header in place", {MakeFits(64, 48, History(40))}, save(false)},
+      {"grown header", {MakeFits(64, 48, History(28))}, save(false)},
+      {"flip", {MakeFits(64, 48, History(3))}, save(true)},
+      {"batch in place", batch, [](const Disk& disk) { Batch(disk, 4); }},
+  };
+  for (const Operation& operation : operations) Simulate(operation);
 }
