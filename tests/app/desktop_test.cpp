@@ -33,8 +33,7 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
       // the file read; empty: none
       {{"velorin", "--new-window", "-x", "sub/../m35.fit", "other.fit"}, "m35.fit"},
       {{"velorin", "--", "-odd.fit", "m35.fit"}, "-odd.fit"},
-      {{"velorin", "-", "--help"}, ""},
-  };
+      {{"velorin", "-", "--help"}, ""}};
   for (const auto& [arguments, read] : cases) {
     form = std::make_unique<Form1>();
     fs::remove(dir / "logfile.txt");
@@ -59,8 +58,7 @@ TEST_F(DesktopTest, OnlyOneLocalFitsFileIsTakenByDrop) {
       {{local("m35.fit"), local("m35.fit")}, nullptr, false},
       {{QUrl("https://example.org/m35.fit")}, nullptr, false},
       {{}, nullptr, false},
-      {{local("m35.fit")}, nullptr, true},
-  };
+      {{local("m35.fit")}, nullptr, true}};
   for (const auto& [urls, read, saving] : cases) {
     SCOPED_TRACE(urls.isEmpty() ? "text" : urls.front().toString().toStdString());
     form = std::make_unique<Form1>();

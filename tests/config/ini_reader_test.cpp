@@ -45,8 +45,7 @@ TEST(ParseIni, SectionsItemsLogLinesAndSurplus) {
       {"[instruments]\n'B' 0.5  0.25 1\n'C'  0.5 0.25 1\n'broken 1 2 3\n'D' 1\n'ok' 1 2 3\n[end]\n",
        "I:B .5 .25 1\nI:C 0 .5 .251\nI:ok 1 2 3\n"
        "L:Warnung: fehlerhafte Instrumentenzeile im ini-file übergangen: 'broken 1 2 3\n"
-       "L:Warnung: fehlerhafte Instrumentenzeile im ini-file übergangen: 'D' 1\n"},
-  };
+       "L:Warnung: fehlerhafte Instrumentenzeile im ini-file übergangen: 'D' 1\n"}};
   for (const auto& [text, expected] : rows)
     EXPECT_EQ(Describe(ParseIni(text, true, {201, 201, 31})), expected) << text;
   // The surplus of each list is dropped, with one log line per list.

@@ -15,13 +15,12 @@ TEST(ParseLeadingNumber, ReadsTheLeadingNumberOnly) {
   // Whether a value beyond double range is huge or tiny depends on all its digits.
   const std::string z(400, '0');
   const std::pair<std::string, double> rows[] = {
-      {"", 0},         {"abc", 0},      {"-", 0},          {".", 0},
-      {"+.", 0},       {"12,5", 12},    {"1 2 3", 123},    {" \t\n-4.5x", -4.5},
-      {"1.2.3", 1.2},  {"1E3", 1000},   {"1d3", 1000},     {"2.5D-1", 0.25},
-      {"7E", 7},       {"7E+", 7},      {"+8", 8},         {".5", 0.5},
-      {"-.25", -0.25}, {"3 E 2", 300},  {"T", 0},          {"  512.5 / c", 512.5},
-      {"1e-400", 0},   {"1e999", kMax}, {"-1e999", -kMax},
-  };
+      {"", 0},         {"abc", 0},      {"-", 0},         {".", 0},
+      {"+.", 0},       {"12,5", 12},    {"1 2 3", 123},   {" \t\n-4.5x", -4.5},
+      {"1.2.3", 1.2},  {"1E3", 1000},   {"1d3", 1000},    {"2.5D-1", 0.25},
+      {"7E", 7},       {"7E+", 7},      {"+8", 8},        {".5", 0.5},
+      {"-.25", -0.25}, {"3 E 2", 300},  {"T", 0},         {"  512.5 / c", 512.5},
+      {"1e-400", 0},   {"1e999", kMax}, {"-1e999", -kMax}};
   for (const auto& [text, value] : rows) EXPECT_EQ(ParseLeadingNumber(text), value) << text;
   const std::pair<std::string, double> beyond[] = {
       {"0." + z + "1", 0},        {"-." + z + "1E+5", 0},           {"1" + z + "e-5", kMax},
@@ -63,8 +62,7 @@ TEST(RoundToInteger, HalvesGoToTheEvenNeighbourAndNothingBeyondSixteenBits) {
   const std::pair<double, std::optional<std::int16_t>> rows[] = {
       {100.5, 100},  {101.5, 102},  {-100.5, -100},   {-101.5, -102},
       {0.49, 0},     {2.51, 3},     {32767.4, 32767}, {-32768.0, -32768},
-      {32767.5, {}}, {99999.0, {}}, {-32769.0, {}},   {std::nan(""), {}},
-  };
+      {32767.5, {}}, {99999.0, {}}, {-32769.0, {}},   {std::nan(""), {}}};
   for (const auto& [value, rounded] : rows) EXPECT_EQ(RoundToInteger(value), rounded) << value;
   EXPECT_EQ(ToSingle(1e300), std::numeric_limits<float>::max());
   EXPECT_EQ(ToSingle(-1e300), -std::numeric_limits<float>::max());
@@ -74,8 +72,7 @@ TEST(SkyPosition, DecimalToFieldsCutsWithFloorAndFieldsGiveDecimal) {
   const std::tuple<bool, float, const char*> rows[] = {
       {true, 12.5f, " 12| 30| 0"},   {true, 5.1f, " 5| 5| 59.9"},    {true, -1.5f, "-2| 30| 0"},
       {true, 0.0f, " 0| 0| 0"},      {false, -12.25f, "-12| 15| 0"}, {false, 45.1f, " 45| 5| 59"},
-      {false, 0.999f, " 0| 59| 56"}, {false, -0.5f, "-0| 30| 0"},    {false, -0.999f, "-0| 59| 56"},
-  };
+      {false, 0.999f, " 0| 59| 56"}, {false, -0.5f, "-0| 30| 0"},    {false, -0.999f, "-0| 59| 56"}};
   for (const auto& [ra, value, text] : rows) {
     const SexagesimalTexts f = ra ? RaFieldsFromHours(value) : DecFieldsFromDegrees(value);
     EXPECT_EQ(f.whole + "|" + f.minutes + "|" + f.seconds, text) << value;

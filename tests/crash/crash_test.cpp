@@ -146,11 +146,9 @@ TEST(PowerLoss, EachSaveIsOldOrNewAndSavedMeansNew) {
   for (int i = 0; i < 4; ++i) batch.push_back(MakeFits(40 + i, 30, History(34)));
   // Headers of two records lie over two pages of the disk. The grown header's 34 cards fill one record;
   // with the WCS they need a second.
-  const Operation operations[] = {
-      {"header in place", {MakeFits(64, 48, History(40))}, save(false)},
-      {"grown header", {MakeFits(64, 48, History(28))}, save(false)},
-      {"flip", {MakeFits(64, 48, History(3))}, save(true)},
-      {"batch in place", batch, [](const Disk& disk) { Batch(disk, 4); }},
-  };
+  const Operation operations[] = {{"header in place", {MakeFits(64, 48, History(40))}, save(false)},
+                                  {"grown header", {MakeFits(64, 48, History(28))}, save(false)},
+                                  {"flip", {MakeFits(64, 48, History(3))}, save(true)},
+                                  {"batch in place", batch, [](const Disk& disk) { Batch(disk, 4); }}};
   for (const Operation& operation : operations) Simulate(operation);
 }

@@ -181,8 +181,7 @@ TEST(ReplaceFile, WriteProtectedOrHardLinkedTargetIsRefusedUntouched) {
       {"no write bit", [](const TempDir& d) { ::chmod((d / "img.fit").c_str(), 0444); }, SaveCode::ReadOnly,
        SaveCode::ReadOnly},
       {"second name", [](const TempDir& d) { fs::create_hard_link(d / "img.fit", d / "other.fit"); },
-       SaveCode::HardLinked, SaveCode::Saved},
-  };
+       SaveCode::HardLinked, SaveCode::Saved}};
   for (const auto& [what, protect, replaced, headerInPlace] : rows) {
     TempDir dir;
     WriteBytes(dir / "img.fit", kImage);
