@@ -10,8 +10,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // No test may pick up the configuration folder of whoever runs them.
 const bool kNoUserConfig = ::setenv("XDG_CONFIG_HOME", "/nonexistent/velorin-test", 1) == 0;
 

@@ -80,20 +80,20 @@ TEST_F(ReadWorkflow, FailedReadAfterAGoodOneClosesSaving) {
     EXPECT_EQ(Status() + (form->cmd_start->isEnabled() ? " open" : ""), status) << name;
   }
   EXPECT_NE(Log().find("Error: Datei kann nicht geöffnet werden"), std::string::npos);
-  std::filesystem::remove(Path("logfile.txt"));
-  std::filesystem::create_directory(Path("logfile.txt"));  // cannot be created as a file
+  fs::remove(Path("logfile.txt"));
+  fs::create_directory(Path("logfile.txt"));  // cannot be created as a file
   ReadFile(Path("m35.fit"));
   EXPECT_EQ(Status() + (form->cmd_start->isEnabled() ? " open" : ""),
             "Fitsfileheader gelesen - Warnung: kein logfile.txt open");
 }
 
 TEST_F(ReadWorkflow, IniFirstLoadBuildsTheListLaterLoadsOnlyTheLinesAndTheTableNeverOverflows) {
-  std::filesystem::remove(Path("velorin.ini"));
+  fs::remove(Path("velorin.ini"));
   LoadIni("");  // missing: one log line, the list stays pending
   EXPECT_TRUE(Logged("Warnung: ini-file nicht lesbar: " + Path("velorin.ini")));
-  std::filesystem::create_directory(Path("velorin.ini"));  // a directory in its place
+  fs::create_directory(Path("velorin.ini"));  // a directory in its place
   LoadIni("");
-  ASSERT_TRUE(form->shared.InstrumentsPending && std::filesystem::remove(Path("velorin.ini")));
+  ASSERT_TRUE(form->shared.InstrumentsPending && fs::remove(Path("velorin.ini")));
   // The names keep their bytes and show readably, with a Latin-1 fallback.
   LoadIni(
       "[instruments]\n'Sch\xC3\xBCler 1' 1 1 0\n'M\xFCller 2' 0.000139 0.000139 1.5\n[addheaderlines]\n"

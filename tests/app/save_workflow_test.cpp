@@ -42,7 +42,7 @@ class SaveWorkflow : public app_test::WindowTest {
 
 TEST_F(SaveWorkflow, HeaderOnlyInPlaceOrUnderTheSameFilesOtherName) {
   Write("m35.fit", Image());
-  std::filesystem::create_symlink(Path("m35.fit"), Path("link.fit"));
+  fs::create_symlink(Path("m35.fit"), Path("link.fit"));
   ReadAndEnterWcs("m35.fit");
   form->Chk_speichernunter->setChecked(true);
   for (QRadioButton* option : {form->ob_flipNS, form->ob_NurHeader}) {  // a cancelled dialog changes nothing
@@ -57,7 +57,7 @@ TEST_F(SaveWorkflow, HeaderOnlyInPlaceOrUnderTheSameFilesOtherName) {
   EXPECT_EQ(asked, "fits-File zum speichern auswählen|Fits-Bilddateien (*.fit)|*.fit|" + Path("m35.fit"));
   ExpectUnlocked();
   const std::string opening = "**** FITS-fileheader von Output-Datei: " + Path("./link.fit") + " ****\r\n";
-  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.fit")) &&
+  EXPECT_TRUE(fs::is_symlink(Path("link.fit")) &&
               Log().find(opening + "SIMPLE  =                    T /written by Velorin\r\n") !=
                   std::string::npos &&
               Log().ends_with("END      \r\n**** Ende des FITS-fileheaders der Output-Datei ****\r\n"));
@@ -152,7 +152,7 @@ TEST_F(SaveWorkflow, ChecksumsStayTrueAndExtensionsFollowUnchanged) {
 TEST_F(SaveWorkflow, HeaderOnlySaveOfALargeFileReadsNoData) {
   // 16384 x 32767 BITPIX 16: 1 GiB of data, a sparse file that takes no disk.
   Write("big.fit", Header("SIMPLE  = T|BITPIX  = 16|NAXIS   = 2|NAXIS1  = 16384|NAXIS2  = 32767|END"));
-  std::filesystem::resize_file(Path("big.fit"), 2880 + std::int64_t{16384} * 32767 * 2);
+  fs::resize_file(Path("big.fit"), 2880 + std::int64_t{16384} * 32767 * 2);
   ReadAndEnterWcs("big.fit");
   const auto bytesRead = [] {  // rchar of this process: bytes read through system calls
     const std::string io = Slurp("/proc/self/io");
@@ -180,25 +180,24 @@ TEST_F(SaveWorkflow, ARefusedOrFailedSaveLeavesTheFileAndTheWindowUsable) {
       {"full copy", "FATAL: Speichern fehlgeschlagen, siehe logfile.txt"},
       {"full flip", "FATAL: Speichern fehlgeschlagen, siehe logfile.txt"}};
   for (const auto& [what, status] : rows) {
-    std::filesystem::remove(Path("other.fit"));
+    fs::remove(Path("other.fit"));
     Write("a.fit", image);
-    if (what == "linked") std::filesystem::create_hard_link(Path("a.fit"), Path("other.fit"));
+    if (what == "linked") fs::create_hard_link(Path("a.fit"), Path("other.fit"));
     ReadAndEnterWcs("a.fit");
     form->ob_flipNS->setChecked(what != "changed" && what != "full copy");
     form->Chk_speichernunter->setChecked(what == "full copy");
     AnswerDialog(Path("copy.fit"));
-    if (what == "protected") std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_read);
+    if (what == "protected") fs::permissions(Path("a.fit"), fs::perms::owner_read);
     // Another program writes a header of two records into the file.
     if (what == "changed") Write("a.fit", Image(std::vector<std::string>(40, "COMMENT x")));
     const std::string before = Slurp(Path("a.fit"));
     if (what.starts_with("full")) ::setrlimit(RLIMIT_FSIZE, &small);
     Save();
     ::setrlimit(RLIMIT_FSIZE, &normal);
-    EXPECT_TRUE(Status() == status && Slurp(Path("a.fit")) == before &&
-                !std::filesystem::exists(Path("copy.fit")))
+    EXPECT_TRUE(Status() == status && Slurp(Path("a.fit")) == before && !fs::exists(Path("copy.fit")))
         << what << ": " << Status();
     ExpectUnlocked();
-    std::filesystem::permissions(Path("a.fit"), std::filesystem::perms::owner_all);
+    fs::permissions(Path("a.fit"), fs::perms::owner_all);
   }
   form->Chk_speichernunter->setChecked(false);  // still usable: the same file reads and saves
   ReadAndEnterWcs("a.fit");

@@ -16,6 +16,7 @@
 #include "shell_commands.h"
 
 using namespace fits_test;
+namespace fs = std::filesystem;
 
 namespace app_test {
 
@@ -27,17 +28,17 @@ inline std::string AstropyProblems(const std::string& json) {
 class WindowTest : public testing::Test {
  protected:
   fits_test::TempDir dir;
-  std::filesystem::path previous = std::filesystem::current_path();
+  fs::path previous = fs::current_path();
   std::unique_ptr<Form1> form;
 
   void SetUp() override {
-    std::filesystem::current_path(dir.path);
+    fs::current_path(dir.path);
     Write("velorin.ini", fits_test::kIni);
     form = std::make_unique<Form1>();
   }
   void TearDown() override {
     form.reset();
-    std::filesystem::current_path(previous);
+    fs::current_path(previous);
   }
   std::string Path(const std::string& name) const { return dir / name; }
   void Write(const std::string& name, const std::string& bytes) { fits_test::WriteBytes(dir / name, bytes); }
