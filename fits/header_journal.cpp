@@ -72,6 +72,13 @@ bool TakeBytes(std::string_view& bytes, std::int64_t size, std::string& target) 
   return true;
 }
 
+// A journal names files of its own folder only, so that no journal, of
+// ours or planted, ever reaches a file elsewhere.
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+}
+
 std::string NewJournalName(const std::string& folder) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device device;
@@ -112,9 +119,10 @@ void RecoverJournal(const std::string& folder, const std::string& journalPath, c
   platform::FileIdentity held;
   platform::FileIdentity named;
   std::int64_t size = 0;
-  if (!file.IsOpen() || !platform::TryLock(file) || !platform::IdentityOf(file, held, error) ||
-      !platform::IdentityOf(journalPath, named, error) || held.device != named.device ||
-      held.inode != named.inode || !platform::FileSize(file, size, error) || size > kLargestJournal)
+  if (!file.IsOpen() || !platform::OwnedByThisUser(file) || !platform::TryLock(file) ||
+      !platform::IdentityOf(file, held, error) || !platform::IdentityOf(journalPath, named, error) ||
+      held.device != named.device || held.inode != named.inode || !platform::FileSize(file, size, error) ||
+      size > kLargestJournal)
     return;
   std::string bytes(static_cast<std::size_t>(size), '\0');
   if (!platform::ReadAt(file, bytes.data(), size, 0, error)) return;
@@ -180,7 +188,8 @@ std::optional<std::vector<JournalEntry>> ParseJournal(std::string_view bytes) {
     std::int64_t cards = 0;
     if (!TakeNumber(rest, nameSize, ' ') || !TakeNumber(rest, entry.fileSize, ' ') ||
         !TakeNumber(rest, cards, '\n') || !TakeBytes(rest, nameSize, entry.name) ||
-        !TakeCards(rest, cards, entry.oldHeader) || !TakeCards(rest, cards, entry.newHeader))
+        !TakeCards(rest, cards, entry.oldHeader) || !TakeCards(rest, cards, entry.newHeader) ||
+        !IsPlainName(entry.name))
       return std::nullopt;
     entries.push_back(std::move(entry));
   }

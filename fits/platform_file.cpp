@@ -283,6 +283,11 @@ bool TryLock(const File& file) {
   return ::flock(file.Descriptor(), LOCK_EX | LOCK_NB) == 0;
 }
 
+bool OwnedByThisUser(const File& file) {
+  struct stat status {};
+  return ::fstat(file.Descriptor(), &status) == 0 && status.st_uid == ::geteuid();
+}
+
 bool RemoveFile(const std::string& path, std::string& error) {
   return ::unlink(path.c_str()) == 0 || Failed(error, "Löschen von " + path + " fehlgeschlagen");
 }

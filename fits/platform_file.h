@@ -103,6 +103,9 @@ bool NameBeside(TempFile& temp, const std::string& target, std::string& error);
 // the file is closed, also by the system when the process dies.
 bool TryLock(const File& file);
 bool RemoveFile(const std::string& path, std::string& error);
+// Whether the file belongs to the user the program runs as: a file another
+// user left in a shared folder is never taken for one of ours.
+bool OwnedByThisUser(const File& file);
 // Drops a temp file that is not to be used.
 void Discard(TempFile& temp);
 

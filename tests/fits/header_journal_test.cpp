@@ -29,6 +29,8 @@ TEST(RecoverInterruptedSaves, OldHeaderBackFromACompleteJournalOnly) {
   const std::string journal = fits::JournalBytes(std::span(&kEntry, 1));
   std::string mixed = kOld;
   mixed.replace(0, 1000, kNew.substr(0, 1000));
+  fits::JournalEntry elsewhere = kEntry;
+  elsewhere.name = "b/../a.fit";  // no journal reaches beyond its folder
   std::string foreign = kOld;
   foreign.replace(0, 80, Card("SIMPLE  = T / edited since"));
   // What was there, the journal, what is there after the read, the log's first line.
@@ -37,7 +39,8 @@ TEST(RecoverInterruptedSaves, OldHeaderBackFromACompleteJournalOnly) {
       {"new header written", kNew, journal, kOld, "Warnung: Speichern von "},
       {"cut mid-header", mixed, journal, kOld, "Warnung: Speichern von "},
       {"not yet written", kOld, journal, kOld, ""},
-      {"changed since", foreign, journal, foreign, "Warnung: Journal "}};
+      {"changed since", foreign, journal, foreign, "Warnung: Journal "},
+      {"names a path", kNew, fits::JournalBytes(std::span(&elsewhere, 1)), kNew, "Warnung: unvollständiges"}};
   for (const auto& [what, file, bytes, after, logStart] : rows) {
     TempDir dir;
     WriteBytes(dir / "a.fit", file);
