@@ -6,6 +6,7 @@
 #include "cli/instrument_rows.h"
 #include "coords/number_text.h"
 #include "fits/card_text.h"
+#include "fits/file_replace.h"
 #include "fits/fits_sizes.h"
 #include "fits/pixel_copy.h"
 #include "fits/platform_file.h"
@@ -135,10 +136,7 @@ FileResult Finish(FileResult& result, std::string status, const pipeline::LogBuf
 std::string RefusedOutput(const std::string& input, const std::string& output) {
   if (fits::platform::IsSymbolicLink(output))
     return "Fehler: " + output + " ist ein symbolischer Link, er wird nicht verfolgt; nicht geändert";
-  fits::platform::FileIdentity in, out;
-  std::string error;
-  if (fits::platform::IdentityOf(input, in, error) && fits::platform::IdentityOf(output, out, error) &&
-      in.device == out.device && in.inode == out.inode)
+  if (fits::IsSameFile(input, output))
     return "Fehler: " + output + " ist dieselbe Datei wie die Eingabe " + input + "; nicht geändert";
   return {};
 }

@@ -8,7 +8,8 @@
 namespace cli {
 
 IniRows LoadInstrumentRows(const Options& options) {
-  const config::IniRoom room{pipeline::kAddedLineLimit, pipeline::kRemoveKeyLimit, pipeline::kInstrumentLimit};
+  const config::IniRoom room{pipeline::kAddedLineLimit, pipeline::kRemoveKeyLimit,
+                             pipeline::kInstrumentLimit};
   pipeline::LogBuffer ignored;
   const config::IniContents contents =
       pipeline::LoadConfiguration(options.startDirectory, options.iniFile, true, room, ignored);

@@ -9,6 +9,7 @@
 
 #include "cli/instrument_rows.h"
 #include "coords/typed_text.h"
+#include "fits/file_replace.h"
 #include "fits/platform_file.h"
 
 namespace cli {
@@ -48,13 +49,9 @@ std::string ReadNameList(const std::string& source, bool nulEnded, std::vector<s
 // input, under any of its names, nor over a FITS image.
 std::string CheckLogFile(const Options& options) {
   if (options.logFile.empty()) return {};
-  fits::platform::FileIdentity log, input;
-  std::string error;
-  if (fits::platform::IdentityOf(options.logFile, log, error))
-    for (const std::string& file : options.files)
-      if (fits::platform::IdentityOf(file, input, error) && input.device == log.device &&
-          input.inode == log.inode)
-        return "--log ist die Eingabe " + file + "; sie wird nie überschrieben";
+  for (const std::string& file : options.files)
+    if (fits::IsSameFile(options.logFile, file))
+      return "--log ist die Eingabe " + file + "; sie wird nie überschrieben";
   // Only a regular file is read: a pipe given as log would wait for data.
   std::error_code ignored;
   const std::filesystem::path path = fits::platform::NativePath(options.logFile);

@@ -1,7 +1,6 @@
 #include "cli/run.h"
 
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -66,16 +65,13 @@ std::string ResultLine(const Options& options, const std::string& file, const Fi
 void RecoverFolders(const std::vector<std::string>& files, std::ofstream& log) {
   std::set<std::string> folders;
   for (const std::string& file : files) {
-    const std::filesystem::path path = fits::platform::NativePath(file);
-    if (!folders.insert(path.has_parent_path() ? fits::platform::Utf8Name(path.parent_path()) : ".").second)
-      continue;
+    if (!folders.insert(fits::platform::FolderOf(file)).second) continue;
     for (const std::string& line : fits::RecoverInterruptedSaves(file).logLines) {
       std::cerr << "velorin-cli: " << line << "\n";
       if (log.is_open()) log << line << "\r\n";
     }
   }
 }
-
 
 // A closed standard output (a pipe whose reader ended) stops the batch as a
 // signal would: nobody sees the lines of further files.

@@ -28,6 +28,16 @@ bool RefusedAsWriteProtected(const std::string& path, SaveResult& result) {
   return true;
 }
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+  // By the system's identity of a file, which also knows that names differing
+  // in case or in the kind of slash are one on Windows.
+  platform::FileIdentity first;
+  platform::FileIdentity second;
+  std::string error;
+  return platform::IdentityOf(a, first, error) && platform::IdentityOf(b, second, error) &&
+         first.device == second.device && first.inode == second.inode;
+}
+
 namespace detail {
 
 SaveResult ReplaceFileVia(const std::string& target, const std::string& input, const WriteBody& writeBody,
@@ -36,13 +46,7 @@ SaveResult ReplaceFileVia(const std::string& target, const std::string& input, c
   // A symbolic link is followed only to the input itself, so a file saved in
   // place through its link stays a link; at any other name the link itself
   // is replaced, and a save never writes through it into another file.
-  platform::FileIdentity targetFile;
-  platform::FileIdentity inputFile;
-  std::string ignored;
-  const bool toInput = platform::IdentityOf(target, targetFile, ignored) &&
-                       platform::IdentityOf(input, inputFile, ignored) &&
-                       targetFile.device == inputFile.device && targetFile.inode == inputFile.inode;
-  const std::string real = toInput ? platform::FollowLinks(target) : target;
+  const std::string real = IsSameFile(target, input) ? platform::FollowLinks(target) : target;
   if (RefusedAsWriteProtected(real, result)) return result;
   const std::uint64_t links = platform::HardLinkCount(real);
   if (links > 1) {

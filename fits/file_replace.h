@@ -30,6 +30,10 @@ SaveResult ReplaceFile(const std::string& target, const std::string& input, cons
 // another program changed meanwhile.
 SaveResult InputUnchanged(const std::string& input, const platform::FileIdentity& asRead);
 
+// Whether two names lead to the same file (a link, "./", another spelling of
+// the same path), so that a file is never copied onto itself.
+bool IsSameFile(const std::string& a, const std::string& b);
+
 // Sets result to ReadOnly for an existing target the user may not write:
 // every way of saving refuses it alike.
 bool RefusedAsWriteProtected(const std::string& path, SaveResult& result);

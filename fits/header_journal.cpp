@@ -239,9 +239,8 @@ bool RetireJournal(OpenJournal& journal, std::string& error) {
 
 Recovery RecoverInterruptedSaves(const std::string& path) {
   Recovery recovery;
-  const std::filesystem::path file = platform::NativePath(path);
-  const std::string folder = file.has_parent_path() ? platform::Utf8Name(file.parent_path()) : ".";
-  const std::string readName = platform::Utf8Name(file.filename());
+  const std::string folder = platform::FolderOf(path);
+  const std::string readName = platform::Utf8Name(platform::NativePath(path).filename());
   std::error_code error;
   std::vector<std::string> journals;
   for (std::filesystem::directory_iterator entry(platform::NativePath(folder), error), end;

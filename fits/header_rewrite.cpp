@@ -1,7 +1,6 @@
 #include "fits/header_rewrite.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <utility>
 
@@ -131,9 +130,7 @@ std::vector<SaveResult> RewriteHeadersInPlace(std::span<const InPlaceHeader> fil
     Target target;
     target.index = i;
     if (!Prepare(files[i], target, results[i])) continue;
-    const std::filesystem::path path = platform::NativePath(files[i].path);
-    groups[path.has_parent_path() ? platform::Utf8Name(path.parent_path()) : "."].push_back(
-        std::move(target));
+    groups[platform::FolderOf(files[i].path)].push_back(std::move(target));
   }
   for (auto& [folder, targets] : groups) WriteGroup(folder, targets, results);
   return results;
@@ -161,16 +158,6 @@ SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, 
     }
     return source.Close(error);
   });
-}
-
-bool IsSameFile(const std::string& a, const std::string& b) {
-  // By the system's identity of a file, which also knows that names differing
-  // in case or in the kind of slash are one on Windows.
-  platform::FileIdentity first;
-  platform::FileIdentity second;
-  std::string error;
-  return platform::IdentityOf(a, first, error) && platform::IdentityOf(b, second, error) &&
-         first.device == second.device && first.inode == second.inode;
 }
 
 }  // namespace fits

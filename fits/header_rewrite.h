@@ -45,8 +45,4 @@ SaveResult RewriteHeaderInPlace(const InPlaceHeader& file);
 SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, std::int64_t oldHeaderBytes,
                              const std::string& target);
 
-// Whether two names lead to the same file (a link, "./", another spelling of
-// the same path), so that a file is never copied onto itself.
-bool IsSameFile(const std::string& a, const std::string& b);
-
 }  // namespace fits

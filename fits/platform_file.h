@@ -58,6 +58,12 @@ inline std::string Utf8Name(const std::filesystem::path& path) {
   return std::string(name.begin(), name.end());
 }
 
+// The folder a file's name stands in, "." for a bare name.
+inline std::string FolderOf(std::string_view utf8) {
+  const std::filesystem::path path = NativePath(utf8);
+  return path.has_parent_path() ? Utf8Name(path.parent_path()) : ".";
+}
+
 // Whether an existing file is not to be written: the user has no write
 // access, or the file has no write permission at all (which even root
 // respects here). False for a missing file.
