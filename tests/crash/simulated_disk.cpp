@@ -22,7 +22,6 @@ ssize_t __real_pwrite64(int fd, const void* data, size_t size, off_t offset);
 ssize_t __real_writev(int fd, const iovec* vectors, int count);
 ssize_t __real_copy_file_range(int in, loff_t* inAt, int out, loff_t* outAt, size_t size, unsigned flags);
 int __real_fsync(int fd);
-int __real_fdatasync(int fd);
 int __real_syncfs(int fd);
 int __real_mkostemp64(char* pattern, int flags);
 int __real_linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags);
@@ -221,9 +220,6 @@ ssize_t __wrap_copy_file_range(int in, loff_t* inAt, int out, loff_t* outAt, siz
 
 int __wrap_fsync(int fd) {
   return Flush(fd, false, &__real_fsync);
-}
-int __wrap_fdatasync(int fd) {
-  return Flush(fd, false, &__real_fdatasync);
 }
 // The flush of a whole file system, as the batch does.
 int __wrap_syncfs(int fd) {
