@@ -352,6 +352,8 @@ HeaderReadResult ReadHeader(std::istream& input, std::span<const std::string> re
     ZeroReferencePosition(window);
   }
   KeepCards(state);
+  const WcsCards& wcs = state.wcs;
+  r.carriesWcs = wcs.ctype1 || wcs.ctype2 || wcs.transform.hasCd || wcs.transform.hasPc;
 
   // A size out of range has had its own log line; a BITPIX beyond 16 bits is
   // not missing but unsupported (below).

@@ -40,7 +40,10 @@ struct HeaderReadResult {
   std::int16_t naxis1 = 0;
   std::int16_t naxis2 = 0;
   std::int16_t headerCardCount = 0;
-  bool hasWcs = false;
+  bool hasWcs = false;  // the file's own WCS was taken
+  // The file describes a WCS of its own, taken or not: CTYPE1/2 or a CD/PC
+  // matrix (an EQUINOX of capture software alone is none).
+  bool carriesWcs = false;
   std::string telescope;
   float cdelt1 = 0.0f;
   float cdelt2 = 0.0f;
