@@ -65,6 +65,7 @@ void Form1::TakeReadResult(pipeline::InputRead& read, bool logCreated) {
   shared.InputAsRead = read.asRead;
   shared.KeepLines = read.keepLines;
   shared.KeepLineCount = static_cast<std::int32_t>(shared.KeepLines.size());
+  shared.OwnWcsCards = result.wcsCards;
   shared.RemoveKeyCount = 0;
   for (const std::string& key : read.removeKeys) shared.RemoveKeys[shared.RemoveKeyCount++] = key;
   if (read.instrumentsLoaded) shared.InstrumentsPending = false;

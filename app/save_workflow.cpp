@@ -52,6 +52,8 @@ fits::HeaderPlan Form1::PlanFromSharedState() const {
   if (const int row = SelectedInstrumentRow(); row >= 0)
     plan.instrument = shared.InstrumentTable[static_cast<std::size_t>(row)];
   plan.keepLines = std::span(shared.KeepLines.data(), static_cast<std::size_t>(shared.KeepLineCount));
+  // The fields of a taken WCS are locked: what it says is saved as the file has it.
+  if (shared.HasWcs) plan.ownWcs = shared.OwnWcsCards;
   return plan;
 }
 

@@ -37,6 +37,9 @@ struct SharedState {
   // input is carried, however many.
   std::vector<std::string> KeepLines;
   std::int32_t KeepLineCount = 0;
+  // The cards of the input's own WCS when it was taken: a save writes them
+  // back, not the rounded values the fields show.
+  std::vector<std::string> OwnWcsCards;
   std::int16_t HeaderCardCount = 0;
   std::array<std::string, kRemoveKeyLimit> RemoveKeys;
   std::int16_t RemoveKeyCount = 0;

@@ -176,6 +176,8 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
     return Finish(result, std::string(fits::StatusText(fits::SaveCode::MirrorOutOfRange)), log);
 
   fits::HeaderPlan plan = Plan(options, read, state);
+  // A taken WCS that no entry replaces is saved as the file has it.
+  if (h.hasWcs && !options.HasEntries()) plan.ownWcs = h.wcsCards;
   if (ownRow) {
     plan.instrument = ownRow;
     plan.hasWcs = false;  // scale and rotation come from the new row

@@ -6,8 +6,6 @@
 namespace fits {
 namespace {
 
-constexpr std::size_t kBasicCards = 5;  // SIMPLE, BITPIX, NAXIS, NAXIS1, NAXIS2
-
 std::size_t SkipDigits(std::string_view text, std::size_t i) {
   while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
   return i;
@@ -39,10 +37,11 @@ bool IsFitsNumber(std::string_view text) {
 }
 
 std::optional<UnwritableValue> FirstUnwritableValue(const HeaderPlan& plan) {
-  const std::string bytes = ComposeHeader(plan).bytes;
-  for (std::size_t at = 0; at + kCardBytes <= bytes.size(); at += kCardBytes) {
+  const ComposedHeader header = ComposeHeader(plan);
+  const std::string& bytes = header.bytes;
+  const auto velorinBytes = static_cast<std::size_t>(header.velorinCards) * kCardBytes;
+  for (std::size_t at = 0; at < velorinBytes; at += kCardBytes) {
     const std::string_view card = std::string_view(bytes).substr(at, kCardBytes);
-    if (at / kCardBytes >= kBasicCards && !plan.writeWcs) break;
     const std::string_view field = TrimTrailingBlanks(ValueField(card));
     const std::string_view value = TrimBlanks(field);
     const bool number =
@@ -50,7 +49,6 @@ std::optional<UnwritableValue> FirstUnwritableValue(const HeaderPlan& plan) {
     // A value running into column 80 may have lost its end to the card's width.
     if (number && (!IsFitsNumber(value) || field.size() >= kCardBytes - 10))
       return UnwritableValue{std::string(KeywordOf(card)), std::string(value)};
-    if (KeywordOf(card) == "CROTA2") break;
   }
   return std::nullopt;
 }

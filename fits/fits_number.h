@@ -23,8 +23,9 @@ struct UnwritableValue {
 
 // The first of Velorin's own cards whose value, neither a string nor T or F,
 // is not a FITS number ending before column 80: the five basic cards and,
-// with a WCS to write, its cards up to CROTA2. Carried cards stand as they
-// were read. Composes the header to judge the very bytes a save writes.
+// with a WCS to write, its block (the file's own WCS included). Carried cards
+// stand as they were read. Composes the header to judge the very bytes a
+// save writes.
 std::optional<UnwritableValue> FirstUnwritableValue(const HeaderPlan& plan);
 
 }  // namespace fits

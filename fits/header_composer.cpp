@@ -8,6 +8,7 @@
 #include "fits/fits_sizes.h"
 #include "fits/velorin_identity.h"
 #include "fits/wcs_forms.h"
+#include "fits/wcs_mirror.h"
 
 namespace fits {
 namespace {
@@ -128,12 +129,20 @@ std::optional<std::string> TurnedRowOrder(std::string_view card) {
 // a flipped image turns its ROWORDER.
 std::vector<Carried> PlanCarriedLines(const HeaderPlan& plan) {
   using Kind = Carried::Kind;
-  const bool carriesChecksum = HasKeyword(plan.keepLines, "CHECKSUM");
-  const bool carriesDatasum = HasKeyword(plan.keepLines, "DATASUM ");
+  std::vector<Carried> out;
+  // Every other WCS, a foreign one or an alternate, is kept true by a flip.
+  MirroredCards mirrored;
+  if (plan.flip) {
+    mirrored = MirrorWcsCards(plan.keepLines, plan.naxis2);
+    for (std::string& warning : mirrored.warnings) out.push_back({Kind::Warning, std::move(warning)});
+  }
+  const std::span<const std::string> lines =
+      plan.flip ? std::span<const std::string>(mirrored.cards) : plan.keepLines;
+  const bool carriesChecksum = HasKeyword(lines, "CHECKSUM");
+  const bool carriesDatasum = HasKeyword(lines, "DATASUM ");
   bool checksumSeen = false;
   bool datasumSeen = false;
-  std::vector<Carried> out;
-  for (const std::string& line : plan.keepLines) {
+  for (const std::string& line : lines) {
     const std::string_view keyword = std::string_view(line).substr(0, kKeywordBytes);
     if ((plan.writeWcs || plan.hasWcs) && IsPrimaryWcsCard(keyword)) {
       out.push_back({Kind::Warning,
@@ -222,6 +231,18 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
     if (plan.flip) out.cdelt2 = -out.cdelt2;
     // A row named after its scale names no telescope.
     if (row.namesTelescope) card(TelescopeCard(row.name));
+    if (!plan.ownWcs.empty()) {
+      // The file's own WCS: every value with all its digits, in its own form.
+      if (!plan.flip) {
+        for (const std::string& own : FitsNumberCards(plan.ownWcs)) card(own);
+      } else {
+        MirroredCards own = MirrorWcsCards(FitsNumberCards(plan.ownWcs), plan.naxis2);
+        for (const std::string& warning : own.warnings) out.logLines.push_back(warning);
+        for (const std::string& mirrored : own.cards) card(mirrored);
+      }
+    }
+  }
+  if (plan.writeWcs && plan.ownWcs.empty()) {
     card("EQUINOX = 2000.0");
     card("RADESYS = 'FK5 '");
     card("CTYPE1  = 'RA---TAN'  /");
@@ -235,6 +256,7 @@ ComposedHeader ComposeHeader(const HeaderPlan& plan) {
     if (out.crota1 != 0.0f) card("CROTA1  = " + coords::NineDecimalText(out.crota1) + " /");
     card("CROTA2  = " + coords::NineDecimalText(out.crota2) + " /");
   }
+  out.velorinCards = out.cardCount;
 
   for (const Carried& line : PlanCarriedLines(plan)) {
     switch (line.kind) {

@@ -33,6 +33,10 @@ struct HeaderPlan {
   float crota2 = 0.0f;
   std::optional<config::Instrument> instrument;  // the selected row; needed with writeWcs
   std::span<const std::string> keepLines;
+  // The file's own WCS, taken and not replaced by entries: with writeWcs its
+  // cards are written back as they are (mirrored for a flip) in place of a
+  // WCS from the fields, whose values are rounded for showing.
+  std::span<const std::string> ownWcs;
 };
 
 // Where the CHECKSUM and DATASUM cards stand, when the input carried either:
@@ -54,7 +58,8 @@ struct ComposedHeader {
   std::string bytes;                  // whole records
   std::vector<std::string> logLines;  // cards as composed, and the warnings, in order
   std::optional<IntegrityCards> integrity;
-  std::int32_t cardCount = 0;  // composed cards and END
+  std::int32_t cardCount = 0;     // composed cards and END
+  std::int32_t velorinCards = 0;  // the five basic cards and the WCS block, before the carried lines
   // The scale and rotation written, which the caller keeps.
   float cdelt1 = 0.0f;
   float cdelt2 = 0.0f;

@@ -1,6 +1,7 @@
 #include "fits/header_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "coords/number_text.h"
@@ -38,6 +39,11 @@ struct WcsCards {
   std::optional<std::string> equinox;  // the value as written
   double equinoxValue = 0.0;
   std::optional<std::string> radesys;
+  std::optional<std::string> epoch;
+  std::optional<std::string> cunit1;
+  std::optional<std::string> cunit2;
+  std::optional<double> lonpole;
+  double crval2Value = 0.0;
   bool crval1 = false;
   bool crval2 = false;
   bool crpix1 = false;  // present and within 16 bits
@@ -128,7 +134,8 @@ bool HandleWcsCard(ReadState& state, std::string_view card, ReaderWindow& window
     r.cdelt1 = coords::ToSingle(wcs.cdelt1Value);
     wcs.cdelt1 = true;
   } else if (keyword == "CRVAL2  ") {
-    window.SetFieldText(CoordinateBox::tb_d, coords::FormatNumberText(coords::ToSingle(NumericValue(card))));
+    wcs.crval2Value = NumericValue(card);
+    window.SetFieldText(CoordinateBox::tb_d, coords::FormatNumberText(coords::ToSingle(wcs.crval2Value)));
     wcs.crval2 = true;
   } else if (keyword == "CRPIX2  ") {
     wcs.crpix2 = TakeReferencePixel(CoordinateBox::tb_y, card, window);
@@ -183,7 +190,11 @@ void HandleCard(ReadState& state, std::string_view card, std::span<const std::st
       state.wcs.seen = true;
     // Written before RADESYS existed; it decides as RADESYS does when that is absent.
     if (keyword == "RADECSYS" && !state.wcs.radesys) state.wcs.radesys = TextValue(card);
-    Keep(state, card, removeKeys, false);
+    if (keyword == "EPOCH   ") state.wcs.epoch = TextValue(card);
+    if (keyword == "CUNIT1  ") state.wcs.cunit1 = TextValue(card);
+    if (keyword == "CUNIT2  ") state.wcs.cunit2 = TextValue(card);
+    if (keyword == "LONPOLE ") state.wcs.lonpole = NumericValue(card);
+    Keep(state, card, removeKeys, IsPrimaryWcsCard(keyword));
   }
 }
 
@@ -192,17 +203,27 @@ bool IsTan(const std::optional<std::string>& ctype, std::string_view tan) {
 }
 
 // Empty when the file's own WCS is one Velorin can carry: a gnomonic
-// projection of RA and Dec for equinox 2000 in FK5 or ICRS, with reference
-// point, reference pixel and a scale; otherwise why it is not taken. A WCS of
-// another kind is never relabelled, as its numbers would then point elsewhere.
+// projection of RA and Dec for equinox 2000 in FK5 or ICRS, in degrees, with
+// the pole where a gnomonic projection puts it by default, a reference point,
+// reference pixel and a scale; otherwise why it is not taken. Only such a WCS
+// is shown as Velorin's fields show one; a WCS of another kind is never
+// relabelled, as its numbers would then point elsewhere.
 std::string WcsNotTakenReason(const WcsCards& wcs, const std::optional<ScaleAndRotation>& scale) {
   if (!wcs.ctype1 || !wcs.ctype2) return "CTYPE1/CTYPE2 fehlen";
   if (!IsTan(wcs.ctype1, "RA---TAN") || !IsTan(wcs.ctype2, "DEC--TAN"))
     return "CTYPE1 '" + *wcs.ctype1 + "', CTYPE2 '" + *wcs.ctype2 + "', nur 'RA---TAN'/'DEC--TAN'";
   if (wcs.equinox && wcs.equinoxValue != 2000.0) return "EQUINOX " + *wcs.equinox + ", nur 2000";
+  // Without EQUINOX, EPOCH names the equinox.
+  if (!wcs.equinox && wcs.epoch && coords::ParseLeadingNumber(*wcs.epoch) != 2000.0)
+    return "EPOCH " + *wcs.epoch + ", nur 2000";
   if (wcs.radesys && *wcs.radesys != "FK5" && *wcs.radesys != "ICRS")
     return "RADESYS '" + *wcs.radesys + "', nur FK5 oder ICRS";
+  for (const auto& [unit, name] : {std::pair{&wcs.cunit1, "CUNIT1"}, {&wcs.cunit2, "CUNIT2"}})
+    if (*unit && **unit != "deg") return std::string(name) + " '" + **unit + "', nur 'deg'";
   if (!wcs.crval1 || !wcs.crval2 || !wcs.crpix1 || !wcs.crpix2) return "CRVAL1/2 oder CRPIX1/2 fehlen";
+  if (!(std::fabs(wcs.crval2Value) <= 90.0)) return "CRVAL2 ausserhalb -90 bis +90";
+  if (wcs.lonpole && *wcs.lonpole != (wcs.crval2Value < 90.0 ? 180.0 : 0.0))
+    return "LONPOLE " + coords::FormatNumberText(coords::ToSingle(*wcs.lonpole)) + ", nur der Vorgabewert";
   if (!scale || scale->cdelt1 == 0.0f || scale->cdelt2 == 0.0f)
     return "keine Skala (CDELT1/2 oder CD-Matrix)";
   return "";
@@ -219,6 +240,8 @@ std::optional<ScaleAndRotation> ScaleOf(const WcsCards& wcs, const HeaderReadRes
 
 // The input carries a WCS: its own scale becomes an instrument, the fields
 // show its position but cannot be edited.
+// A matrix is shown as the scale and rotation nearest to it; what is saved
+// is the matrix itself.
 void TakeInputWcs(ReadState& state, const ScaleAndRotation& scale, bool fromMatrix, ReaderWindow& window) {
   HeaderReadResult& r = state.result;
   if (fromMatrix) {
@@ -226,7 +249,6 @@ void TakeInputWcs(ReadState& state, const ScaleAndRotation& scale, bool fromMatr
     r.cdelt2 = scale.cdelt2;
     r.crota2 = scale.crota2;
     r.crota1 = 0.0f;
-    window.WriteLog("Warnung: CDELT1, CDELT2 und CROTA2 aus der CD/PC-Matrix abgeleitet");
   }
   r.hasWcs = true;
   window.CheckWcs();
@@ -242,11 +264,11 @@ void TakeInputWcs(ReadState& state, const ScaleAndRotation& scale, bool fromMatr
   window.DisableWcsGroup();
 }
 
-// The carried cards, less the WCS cards of a WCS that was taken.
+// The carried cards; those of a WCS that was taken are written back as its own.
 void KeepCards(ReadState& state) {
   HeaderReadResult& r = state.result;
   for (std::size_t i = 0; i < state.kept.size(); ++i)
-    if (!r.hasWcs || !state.keptIsWcs[i]) r.keptCards.push_back(std::move(state.kept[i]));
+    (r.hasWcs && state.keptIsWcs[i] ? r.wcsCards : r.keptCards).push_back(std::move(state.kept[i]));
 }
 
 void ZeroReferencePosition(ReaderWindow& window) {

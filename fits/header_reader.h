@@ -50,7 +50,10 @@ struct HeaderReadResult {
   float crota1 = 0.0f;
   float crota2 = 0.0f;
   std::vector<std::string> keptCards;  // 80 bytes each, as read
-  bool instrumentDropped = false;      // the instrument table was full
+  // The cards of the file's own WCS when it was taken, as read: written back
+  // as they are, so that no pixel moves on the sky.
+  std::vector<std::string> wcsCards;
+  bool instrumentDropped = false;  // the instrument table was full
 };
 
 // Reads one card: 80 bytes and the last non-blank column (0 for a blank

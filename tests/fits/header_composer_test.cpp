@@ -1,8 +1,10 @@
 // Output headers card by card, and the checksum cards that seal them.
 #include "fits/header_composer.h"
+#include "fits/wcs_mirror.h"
 
 #include <cmath>
 
+#include "fits/card_text.h"
 #include "fits/checksum.h"
 #include "fits/fits_number.h"
 #include "fits_test_files.h"
@@ -21,7 +23,7 @@ static fits::HeaderPlan Plan(std::int16_t bitpix = 16, bool wcs = true) {
   // clang-format off
   return {.bitpix = bitpix, .naxis1 = 1024, .naxis2 = 768, .writeWcs = wcs, .headerCardCount = 36,
           .crval1 = 187.5f, .crval2 = -12.5f, .crpix1 = 512, .crpix2 = 384,
-          .instrument = config::Instrument{"Refraktor 80", -0.000417f, 0.00025f, 1.5f}, .keepLines = {}};
+          .instrument = config::Instrument{"Refraktor 80", -0.000417f, 0.00025f, 1.5f}, .keepLines = {}, .ownWcs = {}};
   // clang-format on
 }
 
@@ -194,4 +196,31 @@ TEST(FirstUnwritableValue, OnlyFitsNumbersInVelorinsOwnCards) {
     plans[i].writeWcs = false;  // values not written are not judged
     EXPECT_FALSE(fits::FirstUnwritableValue(plans[i])) << found[i];
   }
+}
+
+TEST(MirrorWcsCards, EveryWcsFollowsTheRowsOrWarns) {
+  // Primary SIN with a PV card, alternate A with PC but no PC2_2 nor CRPIX2, B with CD, SIP, old-style
+  // and unreadable cards; 200 rows.
+  const std::vector<std::string> in = {Card("CTYPE2  = 'DEC--SIN'"), Card("CRPIX2  = 100.25 / ref"),
+                                       Card("CDELT2  = 4.0E-4"),     Card("PV2_1   = 0.0"),
+                                       Card("PC1_1A  = 1.0"),        Card("CTYPE1A = 'RA---TAN'"),
+                                       Card("CD2_2B  = 1e-3"),       Card("CDELT2B = 7"),
+                                       Card("CRPIX2B = x"),          Card("PC001001= 1.0"),
+                                       Card("A_0_1   = +2.5E-6"),    Card("B_0_1   = 1"),
+                                       Card("B_0_2   = -3"),         Card("AMDX1   = 1")};
+  const fits::MirroredCards out = fits::MirrorWcsCards(in, 200);
+  std::string cards;
+  for (const std::string& card : out.cards) cards += std::string(fits::TrimTrailingBlanks(card)) + "\n";
+  EXPECT_EQ(
+      cards,
+      "CTYPE2  = 'DEC--SIN'\nCRPIX2  =               100.75 / ref\nCDELT2  =              -4.0E-4\n"
+      "PC1_1A  = 1.0\nCTYPE1A = 'RA---TAN'\nCRPIX2A =                  201\nPC2_2A  =                 -1.0\n"
+      "CD2_2B  =               -0.001\nCDELT2B = 7\nA_0_1   =              -2.5E-6\nB_0_1   = 1\n"
+      "B_0_2   =                    3\n");
+  EXPECT_EQ(out.warnings.size(), 4u);       // PV2_1, CRPIX2B, PC001001, AMDX1
+  fits::HeaderPlan plan = Plan(16, false);  // carried through a flip that writes no WCS of its own
+  plan.flip = true, plan.naxis2 = 200, plan.keepLines = in;
+  EXPECT_NE(fits::ComposeHeader(plan).bytes.find(out.cards[1]), std::string::npos);
+  EXPECT_EQ(fits::FitsNumberCards(std::vector{Card("CD1_1   = 1.5e-3 / m"), Card("X       = 'a'")})[0],
+            Card("CD1_1   =               0.0015 / m"));
 }
