@@ -108,7 +108,7 @@ TEST_F(SaveWorkflow, EveryCardKeptAndTheOldSizeWhereTheHeaderFits) {
 
 // Saved header-only and flipped, each beside the input: row j of the input is row NAXIS2 + 1 - j of the
 // flipped file, and astropy puts each pixel of one where its mirror lies in the other.
-TEST_F(SaveWorkflow, MatrixWcsIsCarriedAsScaleAndRotation) {
+TEST_F(SaveWorkflow, PlateSolvedWcsIsSavedAsTheFileHasIt) {
   Write("solved.fit", kPlateSolved);
   for (const std::string check : {"like", "mirror_of"}) {
     const bool flip = check == "mirror_of";

@@ -156,13 +156,9 @@ TEST(ReadHeader, MatrixFormGivesScaleAndRotation) {
 }
 
 TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
-  // Headers as a capture program, archives and a plate solver write them.
+  // Headers as a capture program, archives and a plate solver write them; other forms are the corpus test's.
   const std::vector<std::string_view> capture = {"EQUINOX =               2000.0 / Equinox",
                                                  "OBJCTRA = '06 08 54.00'", "FOCALLEN=                 530."};
-  const std::vector<std::string_view> sin = {
-      "CTYPE1  = 'RA---SIN'", "CTYPE2  = 'DEC--SIN'", "EQUINOX = 1950.0",
-      "CRVAL1  = 92.2",       "CRVAL2  = 24.3",       "CRPIX1  = 100",
-      "CRPIX2  = 75",         "CDELT1  = -0.0004",    "CDELT2  = 0.0004"};
   const std::vector<std::string_view> sip = {
       "CTYPE1  = 'RA---TAN-SIP'", "CTYPE2  = 'DEC--TAN-SIP'", "EQUINOX = 2000.0", "RADESYS = 'ICRS    '",
       "CRVAL1  = 92.2",           "CRVAL2  = 24.3",           "CRPIX1  = 100",    "CRPIX2  = 75",
@@ -174,8 +170,7 @@ TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
   };
   const std::pair<std::vector<std::string_view>, std::string> rows[] = {
       {capture, "CTYPE1/CTYPE2 fehlen"},
-      {sin, "CTYPE1 'RA---SIN', CTYPE2 'DEC--SIN', nur 'RA---TAN'/'DEC--TAN'"},
-      {with(with(sin, 0, "CTYPE1  = 'PIXEL'"), 1, "CTYPE2  = 'PIXEL'"),
+      {with(with(sip, 0, "CTYPE1  = 'PIXEL'"), 1, "CTYPE2  = 'PIXEL'"),
        "CTYPE1 'PIXEL', CTYPE2 'PIXEL', nur 'RA---TAN'/'DEC--TAN'"},
       {with(sip, 2, "EQUINOX = 1950.0"), "EQUINOX 1950.0, nur 2000"},
       {with(sip, 2, "EQUINOX =                  1.950000000000000E+03"),
