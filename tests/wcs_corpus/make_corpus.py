@@ -124,6 +124,18 @@ CORPUS = {
         "CRPIX1A = 151.25", "CRPIX2A = 99.75", "CDELT1A = -0.00041", "CDELT2A = 0.00041",
         "CROTA2A = 3.25"]),
     "dss_plate": astropy_header("dss.14.29.56-62.41.05.fits.gz"),
+    # Capture programs: the target's position at the equinox of the night (JNow) or J2000.
+    "capture_jnow": image(1200, 800, [
+        "OBJECT  = 'M 42    '", "OBJCTRA = '05 36 24.35'        / [H M S] RA of imaging target",
+        "OBJCTDEC= '-05 22 07.8'        / [D M S] Declination of imaging target",
+        "EQUINOX =              2024.04 / Equinox of the date", "FOCALLEN=                 530. / [mm]",
+        "XPIXSZ  =                 3.76 / [um] X binned pixel size",
+        "YPIXSZ  =                 3.76 / [um] Y binned pixel size", "XBINNING=                    1"]),
+    "capture_j2000": image(1200, 800, [
+        "OBJECT  = 'M 42    '", "RA      =     83.8220833333333 / [deg] RA of telescope",
+        "DEC     =    -5.39111111111111 / [deg] Declination of telescope",
+        "EQUINOX =                2000. / [yr] Equinox of equatorial coordinates",
+        "FOCALLEN=                 530. / [mm]", "XPIXSZ  =                 3.76 / [um]"]),
 }
 
 def main():
