@@ -171,6 +171,8 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
           "Fehler: Datei hat schon ein WCS, Angaben abgelehnt (--replace-wcs ersetzt es); nicht geändert",
           log);
     ReplaceWcs(options, state, ownRow);
+    // The cards of the replaced WCS go the way of every other WCS form: left out, each with a warning.
+    read.keepLines.insert(read.keepLines.end(), h.wcsCards.begin(), h.wcsCards.end());
   }
   if (options.flip && !ChooseFlip(state, h.naxis2, log))
     return Finish(result, std::string(fits::StatusText(fits::SaveCode::MirrorOutOfRange)), log);
