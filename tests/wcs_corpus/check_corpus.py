@@ -90,13 +90,15 @@ def judge_same_sky(name, source, saved, flipped, alternates_only=False):
     mirrored = pixels.copy()
     mirrored[:, 1] = header["NAXIS2"] + 1 - pixels[:, 1]
     keys = wcs_keys(header)[1 if alternates_only else 0:]
+    largest = 0.0
     for key in keys:
         before, celestial = sky(source, key, pixels)
         for path, where in ((saved, pixels), (flipped, mirrored)):
             offset = largest_offset_mas(before, sky(path, key, where)[0], celestial)
             if not offset <= LIMIT_MAS:
                 fail(f"{name} WCS '{key}' in {os.path.basename(os.path.dirname(path))}: {offset:.3g} mas")
-    return f"{len(pixels)} pixels, WCS {''.join(keys).replace(' ', '_')}"
+            largest = max(largest, offset)
+    return f"{len(pixels)} pixels, WCS {''.join(keys).replace(' ', '_')}, at most {largest:.2g} mas off"
 
 
 def judge_hints(name, source, saved, log):
