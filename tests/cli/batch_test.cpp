@@ -197,12 +197,16 @@ TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
       << ran.out;
   EXPECT_TRUE(ran.status == 1 && Slurp(dir / "tall.fit") == tall);
   // A velorin.ini scale beyond float range would be no FITS number in CDELT1 (the composer's test has
-  // the file's own CROTA2 3.4E38 and infinity): refused, the file as it was.
-  WriteBytes(dir / "huge.ini", "[instruments]\n'Riese' 1E39 1E39 0\n[end]\n");
-  const Ran huge = RunIn(dir, kCli + " apply --ini huge.ini --instrument Riese --ra 1 --dec 2 tall.fit");
-  EXPECT_TRUE(huge.status == 1 && Slurp(dir / "tall.fit") == tall &&
-              huge.out.find("tall.fit: Error: Wert nicht als FITS-Zahl schreibbar") != std::string::npos)
-      << huge.out;
+  // the file's own CROTA2 3.4E38 and infinity), one of zero no scale at all: refused, the file as it was.
+  WriteBytes(dir / "odd.ini", "[instruments]\n'Riese' 1E39 1E39 0\n'Null' 0 0.0004 0\n[end]\n");
+  for (const auto& [row, status] : {std::pair{"Riese", "Error: Wert nicht als FITS-Zahl schreibbar"},
+                                    {"Null", "Error: Maßstab null oder keine Zahl, nichts gespeichert"}}) {
+    const Ran odd =
+        RunIn(dir, kCli + " apply --ini odd.ini --instrument " + row + " --ra 1 --dec 2 tall.fit");
+    EXPECT_TRUE(odd.status == 1 && Slurp(dir / "tall.fit") == tall &&
+                odd.out.find(std::string("tall.fit: ") + status) != std::string::npos)
+        << odd.out;
+  }
 }
 
 TEST(JsonText, AnyBytesMakeValidJson) {
