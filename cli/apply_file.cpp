@@ -42,12 +42,28 @@ bool ChooseRow(const Options& options, const pipeline::HeaderHints& hints, Field
   return ownRow.has_value();
 }
 
-// The entries for a file without a WCS: position, reference pixel, scale.
-// The German reason when something needed is missing.
+// The row's scale against the header's optics, when both are there.
+void CompareScales(const Options& options, const pipeline::HeaderHints& hints, const FieldState& state,
+                   const std::optional<config::Instrument>& ownRow, pipeline::LogSink& log) {
+  if (!options.instrument && !options.scaleArcsec) return;
+  const config::Instrument& row = ownRow ? *ownRow : state.table[static_cast<std::size_t>(state.selected)];
+  const std::string name = options.instrument ? "'" + *options.instrument + "'" : "--scale";
+  if (const std::string warning = pipeline::ScaleMismatchWarning(hints, row, name); !warning.empty())
+    log.WriteLine(warning);
+}
+
+// The entries for a file without a WCS, or for one whose WCS they replace
+// whole: position, reference pixel, scale. The German reason when something
+// needed is missing, or the header's position may not be used.
 std::string EnterNewWcs(const Options& options, const pipeline::InputRead& read, FieldState& state,
-                        std::optional<config::Instrument>& ownRow) {
+                        std::optional<config::Instrument>& ownRow, pipeline::LogSink& log) {
   const pipeline::HeaderHints hints =
       options.fromHeader ? pipeline::ReadHeaderHints(read.header.keptCards) : pipeline::HeaderHints{};
+  const bool typedPosition = options.raHours && options.decDegrees;
+  if (!typedPosition && !hints.positionRefused.empty()) {
+    log.WriteLine("Error: " + hints.positionRefused + ", Speichern abgelehnt");
+    return "Fehler: " + hints.positionRefused + "; nicht geändert";
+  }
   const std::optional<float> ra = options.raHours ? options.raHours : hints.raHours;
   const std::optional<float> dec = options.decDegrees ? options.decDegrees : hints.decDegrees;
   std::string missing;
@@ -63,7 +79,12 @@ std::string EnterNewWcs(const Options& options, const pipeline::InputRead& read,
                 : options.fromHeader ? "Maßstab (" + pipeline::MissingHints(scaleOnly) + ")"
                                      : "Maßstab (--instrument, --scale oder --from-header)");
   }
-  if (!missing.empty()) return "Fehler: Datei ohne WCS, es fehlt " + missing + "; nicht geändert";
+  if (!missing.empty())
+    return (read.header.carriesWcs ? "Fehler: für ein neues WCS fehlt "
+                                   : "Fehler: Datei ohne WCS, es fehlt ") +
+           missing + "; nicht geändert";
+  if (options.fromHeader) CompareScales(options, hints, state, ownRow, log);
+  if (!typedPosition && !hints.precessionLine.empty()) log.WriteLine(hints.precessionLine);
   state.wcsChecked = true;
   state.TypeRaHours(*ra);
   state.TypeDecDegrees(*dec);
@@ -160,30 +181,35 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
   const fits::HeaderReadResult& h = read.header;
   if (h.fatal || !fits::IsUsable(h.code)) return Finish(result, pipeline::ReadStatusText(read, true), log);
 
+  // A WCS of the file's own, taken or not, is replaced only when asked.
+  const bool entries = options.HasEntries() || options.fromHeader;
+  if (h.carriesWcs && !options.replaceWcs && (entries || !h.hasWcs)) {
+    const std::string reason = entries
+                                   ? "Datei hat schon ein WCS, Angaben abgelehnt (--replace-wcs ersetzt es)"
+                                   : "WCS der Datei nicht übernommen, ein neues nur mit Angaben und "
+                                     "--replace-wcs";
+    log.WriteLine("Error: " + reason + ", Speichern abgelehnt");
+    return Finish(result, "Fehler: " + reason + "; nicht geändert", log);
+  }
   std::optional<config::Instrument> ownRow;
-  if (!h.hasWcs) {
-    if (std::string missing = EnterNewWcs(options, read, state, ownRow); !missing.empty())
+  // The header's hints describe a whole WCS: it replaces the file's whole.
+  const bool wholeNew = !h.hasWcs || options.fromHeader;
+  if (wholeNew) {
+    if (std::string missing = EnterNewWcs(options, read, state, ownRow, log); !missing.empty())
       return Finish(result, std::move(missing), log);
   } else if (options.HasEntries()) {
-    if (!options.replaceWcs)
-      return Finish(
-          result,
-          "Fehler: Datei hat schon ein WCS, Angaben abgelehnt (--replace-wcs ersetzt es); nicht geändert",
-          log);
     ReplaceWcs(options, state, ownRow);
-    // The cards of the replaced WCS go the way of every other WCS form: left out, each with a warning.
-    read.keepLines.insert(read.keepLines.end(), h.wcsCards.begin(), h.wcsCards.end());
   }
+  // The cards of a replaced WCS go the way of every other WCS form: left out, each with a warning.
+  if (h.hasWcs && entries) read.keepLines.insert(read.keepLines.end(), h.wcsCards.begin(), h.wcsCards.end());
   if (options.flip && !ChooseFlip(state, h.naxis2, log))
     return Finish(result, std::string(fits::StatusText(fits::SaveCode::MirrorOutOfRange)), log);
 
   fits::HeaderPlan plan = Plan(options, read, state);
   // A taken WCS that no entry replaces is saved as the file has it.
-  if (h.hasWcs && !options.HasEntries()) plan.ownWcs = h.wcsCards;
-  if (ownRow) {
-    plan.instrument = ownRow;
-    plan.hasWcs = false;  // scale and rotation come from the new row
-  }
+  if (h.hasWcs && !entries) plan.ownWcs = h.wcsCards;
+  if (ownRow) plan.instrument = ownRow;
+  if (ownRow || wholeNew) plan.hasWcs = false;  // scale and rotation come from the new row
   if (const auto refused = pipeline::RefusedSave(true, plan, log))
     return Finish(result, std::string(fits::StatusText(*refused)), log);
   fits::ComposedHeader header = fits::ComposeHeader(plan);

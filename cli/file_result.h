@@ -31,6 +31,12 @@ struct FileResult {
   std::optional<fits::InPlaceHeader> pending;
 };
 
+// The "Warnung: ..." lines of a file's log, in order.
+std::vector<std::string> WarningLines(std::string_view log);
+
+// ", 1 Warnung" or ", 3 Warnungen" after a result's status; empty for none.
+std::string WarningCount(std::size_t warnings);
+
 // The value texts of the reported cards in a composed header.
 void TakeWrittenValues(std::string_view header, FileResult& result);
 

@@ -63,6 +63,12 @@ std::string JsonString(std::string_view bytes) {
   return out + "\"";
 }
 
+std::string JsonStrings(std::span<const std::string> texts) {
+  std::string array = "[";
+  for (const std::string& text : texts) array += (array.size() > 1 ? "," : "") + JsonString(text);
+  return array + "]";
+}
+
 std::string JsonNumber(const std::optional<std::string>& text) {
   if (!text) return "null";
   std::string_view number = *text;

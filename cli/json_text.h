@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ namespace cli {
 // valid UTF-8 is read as Latin-1 and written as \u00XX, so the name stays
 // readable and its bytes can be told back.
 std::string JsonString(std::string_view bytes);
+
+// A JSON array of the texts as strings.
+std::string JsonStrings(std::span<const std::string> texts);
 
 // A card's number text ("-0.000250001", " .5", "1.234568E+07") as a JSON
 // number, or null.

@@ -69,6 +69,8 @@ std::string CheckNumbers(const OptionTexts& texts, Options& options) {
     return "--ra: keine Rektaszension, wie sie in die Felder getippt werden kann: " + *texts.ra;
   if (texts.dec && !(options.decDegrees = coords::DecDegreesFromText(*texts.dec)))
     return "--dec: keine Deklination, wie sie in die Felder getippt werden kann: " + *texts.dec;
+  if (options.decDegrees && !(std::fabs(*options.decDegrees) <= 90.0f))
+    return "--dec: Deklination außerhalb -90° bis +90°: " + *texts.dec;
   if (texts.x && !(options.x = coords::PixelFromText(*texts.x)))
     return "--x: kein Referenzpixel (ganze Zahl, höchstens 5 Zeichen, 16 Bit): " + *texts.x;
   if (texts.y && !(options.y = coords::PixelFromText(*texts.y)))

@@ -73,9 +73,10 @@ void ApplyOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
                  "die Namen in --files-from enden mit NUL (wie von find -print0, xargs -0)");
   text("--instrument", options.instrument, "Instrumentenzeile aus velorin.ini mit diesem Namen", "NAME");
   apply.add_flag("--from-header", options.fromHeader,
-                 "Position aus OBJCTRA/OBJCTDEC oder RA/DEC, Maßstab aus FOCALLEN und XPIXSZ/YPIXSZ");
+                 "Position aus OBJCTRA/OBJCTDEC oder RA/DEC (von EQUINOX auf J2000 umgerechnet), Maßstab aus "
+                 "FOCALLEN und XPIXSZ/YPIXSZ");
   apply.add_flag("--replace-wcs", options.replaceWcs,
-                 "Angaben ersetzen das WCS einer Datei, die schon eines hat");
+                 "Angaben oder --from-header ersetzen das WCS einer Datei, die schon eines hat");
   apply.add_flag("--flip", options.flip, "ganze Datei neu schreiben, Nord/Süd gespiegelt (flip Nord/Süd)");
   apply.add_option("--output", options.output, "Ergebnisse unter eigenem Namen in diesen Ordner")
       ->type_name("ORDNER");

@@ -41,22 +41,19 @@ std::vector<Skipped> FilesNotRun(const Options& options) {
   return skipped;
 }
 
-std::string ResultLine(const Options& options, const std::string& file, const FileResult& result) {
+std::string ResultLine(const Options& options, const std::string& file, const FileResult& result,
+                       const std::vector<std::string>& warnings) {
   if (!options.json) {
-    std::string line = file + ": " + result.status + "\n";
+    std::string line = file + ": " + result.status + WarningCount(warnings.size()) + "\n";
     for (const std::string& card : result.headerCards) line += "  " + card + "\n";
     return line;
   }
   JsonObject object;
   object.String("file", file).Bool("ok", result.ok).String("status", result.status);
+  object.Raw("warnings", JsonStrings(warnings));
   for (std::size_t i = 0; i < kReportedCards.size(); ++i)
     object.Raw(kReportedCards[i], JsonNumber(result.values[i]));
-  if (options.dryRun) {
-    std::string cards = "[";
-    for (const std::string& card : result.headerCards)
-      cards += (cards.size() > 1 ? "," : "") + JsonString(card);
-    object.Raw("header", cards + "]");
-  }
+  if (options.dryRun) object.Raw("header", JsonStrings(result.headerCards));
   return object.Text() + "\n";
 }
 
@@ -127,7 +124,10 @@ int RunApply(const Options& options) {
       progress.FileDone(0);
     }
     progress.Clear();
-    PrintLine(ResultLine(options, file, result));
+    const std::vector<std::string> warnings = WarningLines(result.log);
+    PrintLine(ResultLine(options, file, result, warnings));
+    for (const std::string& warning : warnings)
+      std::cerr << "velorin-cli: " << file << ": " << warning << "\n";
     if (!result.ok) {
       allSaved = false;
       std::cerr << "velorin-cli: nicht gespeichert: " << file << ": " << result.status

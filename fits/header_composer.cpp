@@ -90,6 +90,14 @@ bool HasKeyword(std::span<const std::string> lines, std::string_view keyword) {
   return false;
 }
 
+bool IsWrittenByWcsBlock(std::string_view keyword) {
+  for (const std::string_view written :
+       {"EQUINOX ", "RADESYS ", "CTYPE1  ", "CTYPE2  ", "CRVAL1  ", "CRVAL2  ", "CRPIX1  ", "CRPIX2  ",
+        "CDELT1  ", "CDELT2  ", "CROTA1  ", "CROTA2  "})
+    if (keyword == written) return true;
+  return false;
+}
+
 // What becomes of one carried-over line.
 struct Carried {
   enum class Kind { Card, Checksum, Datasum, Warning };
@@ -145,8 +153,10 @@ std::vector<Carried> PlanCarriedLines(const HeaderPlan& plan) {
   for (const std::string& line : lines) {
     const std::string_view keyword = std::string_view(line).substr(0, kKeywordBytes);
     if ((plan.writeWcs || plan.hasWcs) && IsPrimaryWcsCard(keyword)) {
-      out.push_back({Kind::Warning,
-                     "Warnung: " + std::string(KeywordOf(line)) + " entfernt, die WCS steht in CDELT/CROTA"});
+      // A card the WCS block writes anew is replaced, not lost: no warning for it.
+      if (!plan.writeWcs || !IsWrittenByWcsBlock(keyword))
+        out.push_back({Kind::Warning, "Warnung: " + std::string(KeywordOf(line)) +
+                                          " entfernt, die WCS steht in CDELT/CROTA"});
     } else if (keyword == "CHECKSUM" || keyword == "DATASUM ") {
       // A second card of either name would be stale.
       bool& seen = keyword == "CHECKSUM" ? checksumSeen : datasumSeen;

@@ -150,7 +150,8 @@ bool HandleWcsCard(ReadState& state, std::string_view card, ReaderWindow& window
   } else {
     return false;
   }
-  wcs.seen = true;
+  // A capture program's EQUINOX or RADESYS alone describes no WCS.
+  wcs.seen = wcs.seen || (keyword != "EQUINOX " && keyword != "RADESYS ");
   return true;
 }
 

@@ -58,6 +58,10 @@ std::string_view StatusText(SaveCode code) {
       return "Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit, nicht gespiegelt";
     case SaveCode::ValueNotANumber:
       return "Error: Wert nicht als FITS-Zahl schreibbar, nichts gespeichert, siehe logfile.txt";
+    case SaveCode::DecOutOfRange:
+      return "Error: Deklination außerhalb -90° bis +90°, nichts gespeichert";
+    case SaveCode::ScaleUnusable:
+      return "Error: Maßstab null oder keine Zahl, nichts gespeichert";
   }
   return "FATAL: unbekannter Status";
 }

@@ -20,6 +20,8 @@ enum class SaveCode : std::int16_t {
   WritingData,
   MirrorOutOfRange,  // the mirrored reference pixel does not fit 16 bits
   ValueNotANumber,   // a value to write is no FITS number within its card
+  DecOutOfRange,     // the declination to write is beyond -90 to +90 degrees
+  ScaleUnusable,     // the scale to write is zero or no number
 };
 
 // The outcome of writing a file: unless ok(), the target is as it was.

@@ -112,6 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < size; i += 80) cards.emplace_back(text.substr(i, 80));
   const pipeline::HeaderHints h = pipeline::ReadHeaderHints(cards);
   Check((!h.raHours || std::isfinite(*h.raHours)) && (!h.decDegrees || std::isfinite(*h.decDegrees)));
+  if (!h.precessionLine.empty())  // carried to J2000: on the sphere, in 0 to 24 hours
+    Check(std::fabs(*h.decDegrees) <= 90.0f && *h.raHours >= 0.0f && *h.raHours <= 24.0f);
   if (h.scale)
     Check(h.scale->cdelt1 > 0 && std::isfinite(h.scale->cdelt1) && h.scale->cdelt2 > 0 &&
           std::isfinite(h.scale->cdelt2) && h.scale->rotation == 0 && !h.scale->namesTelescope);

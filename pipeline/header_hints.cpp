@@ -1,11 +1,14 @@
 #include "pipeline/header_hints.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <numbers>
 #include <string_view>
 
 #include "coords/number_text.h"
+#include "coords/precession.h"
 #include "coords/typed_text.h"
 #include "fits/card_text.h"
 
@@ -57,18 +60,67 @@ std::optional<float> DegreesPerPixel(double pixelSizeUm, double focalLengthMm) {
   return single;
 }
 
+bool OnTheSphere(const std::optional<float>& decDegrees) {
+  return decDegrees && std::fabs(*decDegrees) <= 90.0f;
+}
+
+// The shortest text that reads back as the value: "2024.04", "1950".
+std::string ShortestText(double value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  return std::string(text, end);
+}
+
+// Capture programs write both pairs for one pointing; an arc-minute apart
+// they name two, and neither can be trusted.
+void CompareBothPairs(std::span<const std::string> cards, HeaderHints& hints) {
+  const auto ra = FirstValue(cards, "RA", NumberValue), dec = FirstValue(cards, "DEC", NumberValue);
+  const auto objctra = FirstValue(cards, "OBJCTRA", RaHoursOfString);
+  const auto objctdec = FirstValue(cards, "OBJCTDEC", DecDegreesOfString);
+  if (!ra || !dec || !objctra || !OnTheSphere(objctdec) || !(std::fabs(*dec) <= 90.0)) return;
+  const double apart = coords::SeparationDegrees({*objctra, *objctdec}, {*ra / 15.0, *dec}) * 60.0;
+  if (!(apart > 1.0)) return;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", apart);
+  hints.positionRefused = "OBJCTRA/OBJCTDEC und RA/DEC liegen " + std::string(text) +
+                          " Bogenminuten auseinander (mehr als 1), --ra/--dec entscheiden";
+}
+
+// A position of another equinox is carried to J2000, as the WCS written is.
+void CarryToJ2000(std::span<const std::string> cards, HeaderHints& hints) {
+  auto equinox = FirstValue(cards, "EQUINOX", NumberValue);
+  if (!equinox) equinox = FirstValue(cards, "EPOCH", NumberValue);
+  if (!equinox || *equinox == 2000.0 || !hints.raHours || !OnTheSphere(hints.decDegrees)) return;
+  // The precession's polynomials hold for some thousand years around J2000.
+  if (!(*equinox >= 1000.0 && *equinox <= 3000.0)) {
+    hints.positionRefused = "Äquinoktium " + ShortestText(*equinox) + " der Position " + hints.positionCards +
+                            " nicht auf J2000 umrechenbar (nur 1000 bis 3000)";
+    return;
+  }
+  const coords::EquatorialPosition j2000 =
+      coords::PrecessedToJ2000({*hints.raHours, *hints.decDegrees}, *equinox);
+  hints.raHours = coords::ToSingle(j2000.raHours);
+  hints.decDegrees = coords::ToSingle(j2000.decDegrees);
+  hints.precessionLine = "Position aus " + hints.positionCards + " von Äquinoktium " +
+                         ShortestText(*equinox) + " auf J2000 umgerechnet";
+}
+
 }  // namespace
 
 HeaderHints ReadHeaderHints(std::span<const std::string> cards) {
   HeaderHints hints;
   hints.raHours = FirstValue(cards, "OBJCTRA", RaHoursOfString);
+  hints.positionCards = hints.raHours ? "OBJCTRA/" : "RA/";
   if (!hints.raHours)
     if (const auto degrees = FirstValue(cards, "RA", NumberValue))
       hints.raHours = coords::ToSingle(*degrees / 15.0);
   hints.decDegrees = FirstValue(cards, "OBJCTDEC", DecDegreesOfString);
+  hints.positionCards += hints.decDegrees ? "OBJCTDEC" : "DEC";
   if (!hints.decDegrees)
     if (const auto degrees = FirstValue(cards, "DEC", NumberValue))
       hints.decDegrees = coords::ToSingle(*degrees);
+  CompareBothPairs(cards, hints);
+  CarryToJ2000(cards, hints);
 
   hints.focalLengthMm = FirstValue(cards, "FOCALLEN", PositiveValue);
   hints.pixelSizeUm = FirstValue(cards, "XPIXSZ", PositiveValue);
@@ -94,6 +146,29 @@ std::string MissingHints(const HeaderHints& hints) {
     if (!hints.pixelSizeUm || both) add("XPIXSZ");
   }
   return missing;
+}
+
+std::string ScaleMismatchWarning(const HeaderHints& hints, const config::Instrument& row,
+                                 std::string_view rowName) {
+  if (!hints.scale) return {};
+  // The axis further off speaks for both.
+  double chosen = 0.0, hinted = 0.0, off = 0.0;
+  for (const auto& [own, read] :
+       {std::pair{row.cdelt1, hints.scale->cdelt1}, {row.cdelt2, hints.scale->cdelt2}}) {
+    const double axisOff = std::fabs(std::fabs(double{own}) / double{read} - 1.0);
+    if (!(axisOff <= off)) {
+      off = axisOff;
+      chosen = std::fabs(double{own});
+      hinted = read;
+    }
+  }
+  if (!(off > 0.02)) return {};
+  char text[160];
+  std::snprintf(text, sizeof text,
+                " weicht um %.1f %% vom Maßstab aus FOCALLEN und XPIXSZ/YPIXSZ ab (%.3f statt %.3f "
+                "Bogensekunden je Pixel)",
+                off * 100.0, chosen * 3600.0, hinted * 3600.0);
+  return "Warnung: Maßstab von " + std::string(rowName) + text;
 }
 
 }  // namespace pipeline

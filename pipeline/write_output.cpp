@@ -1,5 +1,8 @@
 #include "pipeline/write_output.h"
 
+#include <cmath>
+
+#include "coords/number_text.h"
 #include "fits/file_replace.h"
 #include "fits/fits_number.h"
 #include "fits/fits_sizes.h"
@@ -66,6 +69,31 @@ std::optional<fits::SaveCode> UnwritableValue(const fits::HeaderPlan& plan, LogS
   return fits::SaveCode::ValueNotANumber;
 }
 
+// A number as a card shows it, without the sign column.
+std::string Number(float value) {
+  const std::string text = coords::FormatNumberText(value);
+  return text.substr(text.find_first_not_of(' '));
+}
+
+// A WCS to write points somewhere on the sphere and has a scale: a
+// declination beyond a pole or a scale of zero or no number (a velorin.ini
+// row written so, used without the file's own WCS) makes none.
+std::optional<fits::SaveCode> UnusableWcs(const fits::HeaderPlan& plan, LogSink& log) {
+  if (!plan.writeWcs) return std::nullopt;
+  if (!(std::fabs(plan.crval2) <= 90.0f)) {
+    log.WriteLine("Error: Deklination CRVAL2 = " + Number(plan.crval2) +
+                  " außerhalb -90° bis +90°, Speichern abgelehnt");
+    return fits::SaveCode::DecOutOfRange;
+  }
+  const bool own = plan.hasWcs || !plan.instrument;
+  const float cdelt1 = own ? plan.cdelt1 : plan.instrument->cdelt1;
+  const float cdelt2 = own ? plan.cdelt2 : plan.instrument->cdelt2;
+  if (std::isfinite(cdelt1) && std::isfinite(cdelt2) && cdelt1 != 0.0f && cdelt2 != 0.0f) return std::nullopt;
+  log.WriteLine("Error: Maßstab CDELT1 = " + Number(cdelt1) + ", CDELT2 = " + Number(cdelt2) +
+                " unbrauchbar, Speichern abgelehnt");
+  return fits::SaveCode::ScaleUnusable;
+}
+
 }  // namespace
 
 std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPlan& plan, LogSink& log) {
@@ -75,6 +103,7 @@ std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPla
     log.WriteLine("Error: kein Instrument aus der Liste ausgewählt, Speichern abgelehnt");
     return fits::SaveCode::NoInstrument;
   }
+  if (const auto unusable = UnusableWcs(plan, log)) return unusable;
   return UnwritableValue(plan, log);
 }
 

@@ -28,8 +28,9 @@ struct OutputRequest {
 };
 
 // Why a save may not start: no usable header read, a WCS to write with no
-// instrument row chosen, or a value to write that is no FITS number. Empty
-// when it may.
+// instrument row chosen, with a declination beyond a pole or with a scale of
+// zero or no number, or a value to write that is no FITS number. Empty when
+// it may.
 std::optional<fits::SaveCode> RefusedSave(bool usableRead, const fits::HeaderPlan& plan, LogSink& log);
 
 // Writes the output and logs its header between the opening and closing

@@ -9,28 +9,84 @@ namespace cli_test {
 namespace {
 
 const std::vector<std::string> kCaptureCards = {
-    "OBJCTRA = '06 08 54.00'",        "OBJCTDEC= '+24 19 47.0'",        "EQUINOX =               2000.0",
-    "FOCALLEN=                  530", "XPIXSZ  =                 3.76", "YPIXSZ  =                 3.76"};
+    "OBJCTRA = '06 08 54.00'", "OBJCTDEC= '+24 19 47.0'", "FOCALLEN=                  530",
+    "XPIXSZ  =                 3.76", "YPIXSZ  =                 3.76"};
 
 TEST_F(CliFolder, FromHeaderTakesWhatCaptureSoftwareWrote) {
   fs::create_directories(dir / "out");
   WriteBytes(dir / "a.fit", MakeFits(101, 80, kCaptureCards));
-  const std::string nofocal = MakeFits(101, 80, {kCaptureCards[0], kCaptureCards[1], kCaptureCards[4]});
+  const std::string nofocal = MakeFits(101, 80, {kCaptureCards[0], kCaptureCards[1], kCaptureCards[3]});
   WriteBytes(dir / "nofocal.fit", nofocal);
-  const Ran ran = RunIn(dir, kCli + " apply --json --from-header --flip --output out a.fit nofocal.fit");
-  for (const char* part : {R"("CRPIX1":50,)",  // 50.5 rounds to even
+  const std::pair<const char*, std::vector<std::string>> more[] = {
+      {"jnow.fit", {"EQUINOX =              2024.04", "CHECKSUM= '0000000000000000'"}},
+      {"twice.fit", {"RA      =               92.225", "DEC     =                24.35"}},
+      {"pole.fit", {"OBJCTDEC= '+95 00 00'"}}};  // the first readable OBJCTDEC counts
+  for (auto [name, cards] : more) {
+    cards.insert(cards.end(), kCaptureCards.begin(), kCaptureCards.end());
+    WriteBytes(dir / name, MakeFits(101, 80, cards));
+  }
+  const Ran ran =
+      RunIn(dir, kCli +
+                     " apply --json --from-header --flip --output out --log log.txt a.fit nofocal.fit "
+                     "jnow.fit twice.fit pole.fit");
+  // J2000 of 06 08 54 +24 19 47 on J2024.04 from astropy FK5: 91.8565099 24.334489608.
+  for (const char* part : {R"({"file":"a.fit","ok":true,"status":"FERTIG","warnings":[],)",
+                           R"("CRPIX1":50,)",  // 50.5 rounds to even
                            "nicht gespeichert: nofocal.fit: Fehler: Datei ohne WCS, es fehlt Maßstab "
-                           "(FOCALLEN); nicht geändert"})
-    EXPECT_TRUE(ran.status == 1 && ran.out.find(part) != std::string::npos) << ran.out;
+                           "(FOCALLEN); nicht geändert",
+                           R"("Warnung: CHECKSUM für den neuen Header neu berechnet",)"
+                           R"("Warnung: DATASUM für die gespeicherten Daten neu berechnet"],)"
+                           R"("CRVAL1":91.85651,"CRVAL2":24.33449,)",
+                           "velorin-cli: jnow.fit: Warnung: CHECKSUM für den neuen Header neu berechnet\n",
+                           "nicht gespeichert: twice.fit: Fehler: OBJCTRA/OBJCTDEC und RA/DEC liegen 1.2 "
+                           "Bogenminuten auseinander (mehr als 1), --ra/--dec entscheiden; nicht geändert",
+                           "nicht gespeichert: pole.fit: Error: Deklination außerhalb -90° bis +90°"})
+    EXPECT_TRUE(ran.status == 1 && ran.out.find(part) != std::string::npos) << part << "\n" << ran.out;
   EXPECT_EQ(fits_test::FitsverifyProblems(dir / "out" / "a.fit") +
                 (Slurp(dir / "nofocal.fit") == nofocal ? "" : "changed"),
             "");
+  EXPECT_TRUE(!fs::exists(dir / "out" / "pole.fit") &&
+              Slurp(dir / "log.txt")
+                      .find("Position aus OBJCTRA/OBJCTDEC von Äquinoktium 2024.04 auf J2000 "
+                            "umgerechnet\r\n") != std::string::npos);
+  // A chosen scale more than 2 % off the optics' is told.
+  const Ran off = RunIn(dir, kCli + " apply --from-header --scale 1.5 --dry-run a.fit");
+  EXPECT_TRUE(
+      off.out.starts_with("a.fit: Probelauf: nichts geschrieben, 1 Warnung\n") &&
+      off.out.ends_with("\nvelorin-cli: a.fit: Warnung: Maßstab von --scale weicht um 2.5 % vom Maßstab "
+                        "aus FOCALLEN und XPIXSZ/YPIXSZ ab (1.500 statt 1.463 Bogensekunden je Pixel)\n"))
+      << off.out;
   const Ran sky = RunIn(dir, std::string(VELORIN_PYTHON) + " " + VELORIN_SKY_OF + " out/a.fit");
   double ra = 0, dec = 0, scale = 0;
   std::istringstream(sky.out) >> ra >> dec >> scale;
   EXPECT_TRUE(std::fabs(ra - 92.225) < 1e-4 && std::fabs(dec - 24.329722) < 1e-4 &&
               std::fabs(scale - 1.4633) < 1e-4)
       << sky.out;
+}
+
+// A WCS of the file's own, taken or not, gives way to entries or the header's
+// hints only under --replace-wcs; the hints then replace it whole.
+TEST_F(CliFolder, AWcsOfTheFilesOwnIsReplacedOnlyWhenAsked) {
+  std::vector<std::string> taken = kCaptureCards, notTaken = kCaptureCards;
+  taken.insert(taken.end(), {"CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 10", "CRVAL2  = 20",
+                             "CRPIX1  = 1", "CRPIX2  = 1", "CDELT1  = -0.001", "CDELT2  = 0.001"});
+  notTaken.push_back("CTYPE1  = 'RA---TAN'");
+  const std::string refused = "Fehler: Datei hat schon ein WCS, Angaben abgelehnt (--replace-wcs ersetzt es)";
+  const std::tuple<const std::vector<std::string>&, const char*, std::string> rows[] = {
+      {taken, "--from-header", refused},
+      {taken, "--x 3", refused},
+      {notTaken, "--from-header", refused},
+      {notTaken, "", "Fehler: WCS der Datei nicht übernommen, ein neues nur mit Angaben und --replace-wcs"},
+      {taken, "--x 3 --replace-wcs", "  CRPIX1  = 3 /"},
+      {taken, "--from-header --replace-wcs",
+       "  CRVAL1  = 92.22501 /\n  CRPIX1  = 10 /\n  CDELT1  =  0.000406475 /"},
+      {notTaken, "--from-header --replace-wcs", "  CRVAL1  = 92.22501 /"}};
+  for (const auto& [cards, options, told] : rows) {
+    WriteBytes(dir / "f.fit", MakeFits(20, 20, cards));
+    const Ran ran = RunIn(dir, kCli + " apply --dry-run " + options + " f.fit");
+    EXPECT_TRUE(ran.status == told.starts_with("Fehler") && ran.out.find(told) != std::string::npos)
+        << options << ": " << ran.out;
+  }
 }
 
 TEST_F(CliFolder, ThreadsWriteTheSameBytesAndABadFileTouchesNoOther) {
@@ -118,11 +174,10 @@ TEST_F(CliFolder, OutputThatIsTheInputOrALinkIsRefused) {
 }
 
 TEST_F(CliFolder, FilesFromTakesNulEndedNamesCrLfAndSkipsBlankLines) {
-  WriteBytes(dir / "a.fit", MakeFits(4, 4, kCaptureCards));
-  WriteBytes(dir / "b.fit", MakeFits(4, 4, kCaptureCards));
   const std::pair<std::string, const char*> lists[] = {
       {std::string("a.fit\0b.fit\0", 12), " -0"}, {"a.fit\r\nb.fit\r\n", ""}, {"\na.fit\n \n\t\nb.fit", ""}};
   for (const auto& [list, nul] : lists) {
+    for (const char* name : {"a.fit", "b.fit"}) WriteBytes(dir / name, MakeFits(4, 4, kCaptureCards));
     WriteBytes(dir / "list.txt", list);
     const Ran ran = RunIn(dir, kCli + " apply --quiet --from-header --files-from list.txt" + nul);
     EXPECT_TRUE(ran.status == 0 && ran.out == "a.fit: FERTIG\nb.fit: FERTIG\n") << nul << ": " << ran.out;
@@ -197,12 +252,16 @@ TEST_F(CliFolder, RefusedSavesLeaveTheFileAsItWas) {
       << ran.out;
   EXPECT_TRUE(ran.status == 1 && Slurp(dir / "tall.fit") == tall);
   // A velorin.ini scale beyond float range would be no FITS number in CDELT1 (the composer's test has
-  // the file's own CROTA2 3.4E38 and infinity): refused, the file as it was.
-  WriteBytes(dir / "huge.ini", "[instruments]\n'Riese' 1E39 1E39 0\n[end]\n");
-  const Ran huge = RunIn(dir, kCli + " apply --ini huge.ini --instrument Riese --ra 1 --dec 2 tall.fit");
-  EXPECT_TRUE(huge.status == 1 && Slurp(dir / "tall.fit") == tall &&
-              huge.out.find("tall.fit: Error: Wert nicht als FITS-Zahl schreibbar") != std::string::npos)
-      << huge.out;
+  // the file's own CROTA2 3.4E38 and infinity), one of zero no scale at all: refused, the file as it was.
+  WriteBytes(dir / "odd.ini", "[instruments]\n'Riese' 1E39 1E39 0\n'Null' 0 0.0004 0\n[end]\n");
+  for (const auto& [row, status] : {std::pair{"Riese", "Error: Wert nicht als FITS-Zahl schreibbar"},
+                                    {"Null", "Error: Maßstab null oder keine Zahl, nichts gespeichert"}}) {
+    const Ran odd =
+        RunIn(dir, kCli + " apply --ini odd.ini --instrument " + row + " --ra 1 --dec 2 tall.fit");
+    EXPECT_TRUE(odd.status == 1 && Slurp(dir / "tall.fit") == tall &&
+                odd.out.find(std::string("tall.fit: ") + status) != std::string::npos)
+        << odd.out;
+  }
 }
 
 TEST(JsonText, AnyBytesMakeValidJson) {

@@ -16,6 +16,7 @@ TEST_F(CliFolder, UsageErrorsExitTwoAndTouchNothing) {
       {"", "es fehlt der Befehl"},
       {"apply --ra abc --dec 1 a.fit", "--ra: keine Rektaszension"},
       {"apply --ra 6 --dec '1,5' a.fit", "--dec: keine Deklination"},
+      {"apply --ra 6 --dec -90.01 a.fit", "--dec: Deklination außerhalb -90° bis +90°"},
       {"apply --x 40000 a.fit", "--x: kein Referenzpixel"},
       {"apply --y 123456 a.fit", "--y: kein Referenzpixel"},
       {"apply --scale -1 a.fit", "--scale: keine positive Zahl"},

@@ -97,7 +97,10 @@ TEST_F(CliFolder, CaptureFrameSavedTenTimesKeepsEveryCardAndPixel) {
     const std::string entries =
         save == 0 ? " --ra 6.148333 --dec 24.32972 --x 32 --y 32 --instrument 'Refraktor 80/480 + ASI294MC'"
                   : "";
-    EXPECT_EQ(RunIn(dir, kCli + " apply --quiet" + entries + " cli.fit").out, "cli.fit: FERTIG\n") << save;
+    // The first save outgrows the header's record and says so, on standard error too.
+    const std::string saved = save == 0 ? "cli.fit: FERTIG, 1 Warnung\n" : "cli.fit: FERTIG\n";
+    EXPECT_EQ(RunIn(dir, kCli + " apply --quiet" + entries + " cli.fit").out.substr(0, saved.size()), saved)
+        << save;
   }
   EXPECT_EQ(Slurp(dir / "cli.fit"), Slurp(dir / "window.fit"));
   for (const char* saved : {"window.fit", "cli.fit"}) {

@@ -1,11 +1,14 @@
 // Number texts and sky positions, each row input -> expected.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "coords/number_text.h"
+#include "coords/precession.h"
 #include "coords/sky_position.h"
 
 using namespace coords;
@@ -86,4 +89,23 @@ TEST(SkyPosition, DecimalToFieldsCutsWithFloorAndFieldsGiveDecimal) {
        {std::tuple{"-12", "15", -12.25f}, {"10", "-30", 9.5f}, {" -0", "30", -0.5f}, {"0", "30", 0.5f}})
     EXPECT_EQ(DecDegreesFromFields(degrees, minutes, "0"), value) << degrees << " " << minutes;
   EXPECT_NEAR(DecDegreesFromFields("-0", " 59", " 56"), -0.999, 1.0 / 3600);
+}
+
+TEST(Precession, CarriesToJ2000AsAstropyFk5Does) {
+  // Julian epoch, RA h, Dec deg -> J2000: astropy 5.2, FK5(equinox=J<epoch>) to FK5(equinox=J2000).
+  const std::array<double, 5> rows[] = {{1950.0, 6.148333, 24.329722, 6.199412087, 24.317050744},
+                                        {2024.04, 6.148333, 24.329722, 6.123766995, 24.334489374},
+                                        {1900.0, 18.5, -45.25, 18.622376775, -45.168477957},
+                                        {2100.0, 23.99, -0.5, 23.904556229, -1.056536118},
+                                        {2024.04, 2.5, 89.9, 1.047965282, 89.778215872},
+                                        {2024.04, 0.01, 0.0, 23.989465846, -0.133828425}};
+  for (const auto& [epoch, ra, dec, ra2000, dec2000] : rows) {
+    const EquatorialPosition p = PrecessedToJ2000({ra, dec}, epoch);
+    const double raArcsec = (p.raHours - ra2000) * 54000.0 * std::cos(dec2000 * std::numbers::pi / 180.0);
+    EXPECT_TRUE(std::fabs(raArcsec) < 0.05 && std::fabs(p.decDegrees - dec2000) * 3600.0 < 0.05)
+        << epoch << " " << ra << " " << dec << ": " << p.raHours << " " << p.decDegrees;
+  }
+  EXPECT_NEAR(
+      SeparationDegrees({0.0, 89.0}, {12.0, 89.0}) + SeparationDegrees({6.0, 0.0}, {6.0 + 1 / 900.0, 0.0}),
+      2.0 + 1 / 60.0, 1e-9);
 }

@@ -141,8 +141,8 @@ TEST(ComposeHeader, CarriedLinesAsWrittenAndOtherWcsFormsDropped) {
   std::string warned;  // the line too long for a card is logged whole
   for (const std::string& line : header.logLines)
     warned += line.starts_with("Warnung: ") ? "W" : line == lines.back() ? "X" : "";
-  EXPECT_EQ(warned, "WWWWWWWWX");
-  plan.writeWcs = false;  // without our WCS every card is carried
+  EXPECT_EQ(warned, "WWWWWWX");  // CTYPE1 and EQUINOX the WCS block writes anew
+  plan.writeWcs = false;         // without our WCS every card is carried
   EXPECT_EQ(Cards(fits::ComposeHeader(plan)).substr(0, 45),
             "OBSERVER= 'Anna'\nCD1_1   =  -2.7E-4 / matrix\n");
   plan.hasWcs = true;  // unless the file's own WCS was taken: then none of it stays

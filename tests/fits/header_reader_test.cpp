@@ -169,7 +169,7 @@ TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
     return cards;
   };
   const std::pair<std::vector<std::string_view>, std::string> rows[] = {
-      {capture, "CTYPE1/CTYPE2 fehlen"},
+      {with(capture, 1, "CTYPE1  = 'RA---TAN'"), "CTYPE1/CTYPE2 fehlen"},
       {with(with(sip, 0, "CTYPE1  = 'PIXEL'"), 1, "CTYPE2  = 'PIXEL'"),
        "CTYPE1 'PIXEL', CTYPE2 'PIXEL', nur 'RA---TAN'/'DEC--TAN'"},
       {with(sip, 2, "EQUINOX = 1950.0"), "EQUINOX 1950.0, nur 2000"},
@@ -191,6 +191,8 @@ TEST(ReadHeader, OnlyATanWcsForEquinox2000IsTakenNoOtherRelabelled) {
     for (std::string_view card : cards) asRead.push_back(Card(card));
     EXPECT_EQ(read.result.keptCards, asRead) << reason;
   }
+  // A capture program's EQUINOX alone is no WCS, and no warning.
+  EXPECT_FALSE(Read(Image(capture)).Logged("Warnung: WCS der Datei nicht übernommen: CTYPE1/CTYPE2 fehlen"));
 }
 
 TEST(ValueField, ColumnsElevenToTheSlashOutsideAString) {

@@ -111,7 +111,7 @@ def judge_hints(name, source, saved, log):
         target = SkyCoord(header["RA"], header["DEC"], unit=u.deg, frame=FK5(equinox=f"J{header['EQUINOX']}"))
     j2000 = target.transform_to(FK5(equinox="J2000"))
     offset = j2000.separation(SkyCoord(written["CRVAL1"], written["CRVAL2"], unit=u.deg, frame=FK5)).arcsec
-    converted = str(header["EQUINOX"]) in open(log).read()
+    converted = "auf J2000 umgerechnet" in open(log).read()
     if not offset <= 0.1 or converted != (header["EQUINOX"] != 2000):
         fail(f"{name}: CRVAL {offset:.3f}\" from astropy's J2000 position, equinox named {converted}")
     return f"CRVAL {offset:.3f}\" from astropy's J2000 position"
