@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/form1.h"
+#include "app/german_qt_texts.h"
 #include "app/window_font.h"
 #include "fits/platform_file.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char* argv[]) {
   fits::platform::IgnoreFileSizeSignal();
   QApplication application(argc, argv);
   ApplyWindowFont(application);
+  LoadGermanQtTexts(application);
   Form1 window;
   window.show();
   ReadFileArgument(window, QCoreApplication::arguments());

@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Velorin needs, only those still missing.
 # Usage: install-deps.sh run|test
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev libgl-dev libcli11-dev fonts-dejavu-core fonts-dejavu-extra)
+# qt6-translations-l10n: Qt's own dialogs and buttons in German.
+packages=(cmake g++ make qt6-base-dev libgl-dev libcli11-dev fonts-dejavu-core fonts-dejavu-extra qt6-translations-l10n)
 if [[ "${1:-run}" == test ]]; then
   # libcfitsio-dev is the apply benchmark's yardstick.
   # dpkg-dev lets cpack name the libraries the package needs; desktop-file-utils checks its menu entry,

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/german_qt_texts.h"
 #include "app/window_font.h"
 
 // The window tests (and the window half of cli_test) need a QApplication; without a display they use Qt's
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   QApplication application(argc, argv);
   ApplyWindowFont(application);
+  LoadGermanQtTexts(application);
   return RUN_ALL_TESTS();
 }

@@ -1,5 +1,6 @@
 // The window on its own: layout, the coordinate fields feeding each other,
 // the WCS group and the save options.
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
@@ -40,6 +41,9 @@ TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
     if (order.split(' ').contains(w->objectName()) && !chain.contains(w->objectName()))
       chain << w->objectName();
   EXPECT_EQ(chain.join(' '), order);
+  // Qt's own buttons speak German like the window.
+  const QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().toStdString(), "Abbrechen");
 }
 
 TEST_F(Form1Test, EitherFormFillsTheOtherWithoutFeedingBack) {

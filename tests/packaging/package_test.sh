@@ -20,33 +20,45 @@ if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/
   cat "$work/cpack.log" >&2
   fail "cpack did not build the package"
 fi
-debs=("$work"/out/velorin_*.deb)
-[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || fail "expected one velorin_*.deb, found: ${debs[*]}"
-deb=${debs[0]}
+# Two packages: the command line alone, without Qt, and the window, which needs it.
+deb=$(echo "$work"/out/velorin_*.deb)
+cli_deb=$(echo "$work"/out/velorin-cli_*.deb)
+[[ -f $deb && -f $cli_deb ]] || fail "expected velorin_*.deb and velorin-cli_*.deb, found: $(ls "$work/out")"
 
-[[ $(dpkg-deb -f "$deb" Package) == velorin ]] || fail "package name is not velorin"
-[[ $(dpkg-deb -f "$deb" Section) == science ]] || fail "section is not science"
-depends=$(dpkg-deb -f "$deb" Depends)
-echo "Depends: $depends"
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6; do
-  [[ ", $depends," == *", $lib "* || ", $depends," == *", $lib,"* ]] || fail "Depends lacks $lib"
+for package in "$deb" "$cli_deb"; do
+  [[ $(dpkg-deb -f "$package" Section) == science ]] || fail "section of $(basename "$package") is not science"
 done
+[[ $(dpkg-deb -f "$deb" Package) == velorin && $(dpkg-deb -f "$cli_deb" Package) == velorin-cli ]] ||
+  fail "package names are not velorin and velorin-cli"
+depends=$(dpkg-deb -f "$deb" Depends)
+cli_depends=$(dpkg-deb -f "$cli_deb" Depends)
+echo "velorin Depends: $depends"
+echo "velorin-cli Depends: $cli_depends"
+for lib in velorin-cli qt6-translations-l10n libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6; do
+  [[ ", $depends," == *", $lib "* || ", $depends," == *", $lib,"* ]] || fail "velorin's Depends lacks $lib"
+done
+[[ $cli_depends != *qt* && $cli_depends == *libstdc++6* ]] || fail "velorin-cli depends on Qt or lacks libstdc++6"
 
 # apt answers from the installed packages and its lists; a dependency that no
-# package here provides makes the simulation fail.
-if ! (cd "$work/out" && apt-get install --simulate "./$(basename "$deb")") >"$work/apt.log" 2>&1; then
-  cat "$work/apt.log" >&2
-  fail "apt-get cannot resolve the package's dependencies"
-fi
+# package here provides makes the simulation fail. The command line alone,
+# then both.
+for set in "./$(basename "$cli_deb")" "./$(basename "$cli_deb") ./$(basename "$deb")"; do
+  # shellcheck disable=SC2086
+  if ! (cd "$work/out" && apt-get install --simulate $set) >"$work/apt.log" 2>&1; then
+    cat "$work/apt.log" >&2
+    fail "apt-get cannot resolve the dependencies of $set"
+  fi
+done
 
 root=$work/root
 dpkg -x "$deb" "$root"
+dpkg -x "$cli_deb" "$root"
 binary=$root/usr/bin/velorin
 desktop=$root/usr/share/applications/velorin.desktop
-example=$root/usr/share/doc/velorin/examples/velorin.ini
+example=$root/usr/share/doc/velorin-cli/examples/velorin.ini
 [[ -x $binary ]] || fail "no executable at /usr/bin/velorin"
 [[ -f $desktop ]] || fail "no desktop entry at /usr/share/applications/velorin.desktop"
-[[ -s $example ]] || fail "no example velorin.ini under /usr/share/doc/velorin/examples"
+[[ -s $example ]] || fail "no example velorin.ini under /usr/share/doc/velorin-cli/examples"
 desktop-file-validate "$desktop" || fail "desktop entry does not validate"
 # "Open with Velorin" in a file manager needs the FITS types and a file in the command.
 grep -q '^MimeType=.*image/fits;' "$desktop" || fail "desktop entry does not offer to open FITS images"
@@ -54,7 +66,7 @@ grep -q '^Exec=[^ ]* %[fFuU]$' "$desktop" || fail "desktop entry passes no file 
 
 # Debian's own checks of the package; its errors (a missing copyright file or
 # changelog, wrong permissions, ...) fail, its warnings are shown.
-lintian_out=$(lintian "$deb" 2>&1 || true)
+lintian_out=$(lintian "$deb" "$cli_deb" 2>&1 || true)
 echo "$lintian_out"
 ! grep -q '^E:' <<<"$lintian_out" || fail "lintian reports errors"
 
