@@ -11,6 +11,7 @@
 #include "coords/typed_text.h"
 #include "fits/file_replace.h"
 #include "fits/platform_file.h"
+#include "pipeline/configuration.h"
 
 namespace cli {
 namespace {
@@ -122,6 +123,16 @@ std::string CheckOutputFolder(const Options& options) {
   return {};
 }
 
+// Where velorin.ini was looked for, and where the example to copy lies.
+std::string NoIniText(const std::filesystem::path& startDirectory) {
+  std::string places;
+  for (const std::filesystem::path& folder : config::IniFolders(startDirectory, pipeline::IniEnvironment()))
+    places += (places.empty() ? "" : ", ") + fits::platform::Utf8Name(folder / config::kIniFileName);
+  return "keine velorin.ini gefunden, gesucht: " + places +
+         "; ein Beispiel zum Kopieren liegt in /usr/share/doc/velorin-cli/examples/velorin.ini "
+         "(Windows: im ZIP neben velorin-cli.exe)";
+}
+
 }  // namespace
 
 std::string CheckOptionValues(const OptionTexts& texts, Options& options) {
@@ -136,9 +147,12 @@ std::string CheckOptionValues(const OptionTexts& texts, Options& options) {
       return refused;
   if (options.files.empty()) return "keine Datei angegeben";
   if (std::string refused = CheckLogFile(options); !refused.empty()) return refused;
+  // A named file that cannot be read is an error whatever is asked of it.
+  const IniRows rows =
+      options.instrument || !options.iniFile.empty() ? LoadInstrumentRows(options) : IniRows{};
+  if (!rows.opened && !options.iniFile.empty()) return "velorin.ini nicht lesbar: " + rows.path;
   if (options.instrument) {
-    const IniRows rows = LoadInstrumentRows(options);
-    if (!rows.opened) return "velorin.ini nicht lesbar: " + rows.path;
+    if (!rows.opened) return NoIniText(options.startDirectory);
     if (!FindRow(rows.rows, *options.instrument)) {
       std::string names;
       for (const config::Instrument& row : rows.rows) names += (names.empty() ? "'" : ", '") + row.name + "'";

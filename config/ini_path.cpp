@@ -3,27 +3,28 @@
 #include "config/ini_reader.h"
 
 namespace config {
-namespace {
 
-// Empty when neither value gives an absolute path.
-std::filesystem::path ConfigHomeDirectory(std::string_view xdgConfigHome, std::string_view home) {
+std::vector<std::filesystem::path> IniFolders(const std::filesystem::path& startDirectory,
+                                              const IniEnvironment& environment) {
+  std::vector<std::filesystem::path> folders = {startDirectory};
   // Relative values are invalid in the XDG base directory rules and ignored.
-  const std::filesystem::path xdg(xdgConfigHome);
-  if (xdg.is_absolute()) return xdg / "velorin";
-  const std::filesystem::path homeDirectory(home);
-  if (homeDirectory.is_absolute()) return homeDirectory / ".config" / "velorin";
-  return {};
+  const std::filesystem::path xdg(environment.xdgConfigHome), home(environment.home),
+      appData(environment.appData);
+  if (xdg.is_absolute())
+    folders.push_back(xdg / "velorin");
+  else if (home.is_absolute())
+    folders.push_back(home / ".config" / "velorin");
+  if (appData.is_absolute()) folders.push_back(appData / "Velorin");
+  if (environment.programFolder.is_absolute()) folders.push_back(environment.programFolder);
+  return folders;
 }
 
-}  // namespace
-
-IniLocation ChooseIniLocation(const std::filesystem::path& startDirectory, std::string_view xdgConfigHome,
-                              std::string_view home,
+IniLocation ChooseIniLocation(const std::filesystem::path& startDirectory, const IniEnvironment& environment,
                               const std::function<bool(const std::filesystem::path&)>& exists) {
-  if (exists(startDirectory / kIniFileName)) return {startDirectory, false};
-  const std::filesystem::path configHome = ConfigHomeDirectory(xdgConfigHome, home);
-  if (configHome.empty() || !exists(configHome / kIniFileName)) return {startDirectory, false};
-  return {configHome, true};
+  const std::vector<std::filesystem::path> folders = IniFolders(startDirectory, environment);
+  for (std::size_t i = 0; i < folders.size(); ++i)
+    if (exists(folders[i] / kIniFileName)) return {folders[i], i > 0};
+  return {startDirectory, false};
 }
 
 }  // namespace config

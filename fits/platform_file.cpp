@@ -474,6 +474,12 @@ void IgnoreFileSizeSignal() {
   std::signal(SIGXFSZ, SIG_IGN);
 }
 
+std::filesystem::path ProgramFolder() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : program.parent_path();
+}
+
 void InstallStopHandlers() {
   std::signal(SIGPIPE, SIG_IGN);
   struct sigaction stop {};

@@ -167,4 +167,7 @@ inline constexpr int kClosedPipeSignal = 13;
 // redrawn in place.
 bool StandardErrorIsTerminal();
 
+// The folder the running executable lies in; empty when the system cannot say.
+std::filesystem::path ProgramFolder();
+
 }  // namespace fits::platform

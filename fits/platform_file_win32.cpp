@@ -506,6 +506,16 @@ void StartWriteBack(const File&, std::int64_t, std::int64_t) {}
 
 void IgnoreFileSizeSignal() {}  // Windows sends no signal for a file too large
 
+std::filesystem::path ProgramFolder() {
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) return {};
+    if (length < name.size()) return std::filesystem::path(name.substr(0, length)).parent_path();
+    name.resize(name.size() * 2);  // cut short: try a longer buffer
+  }
+}
+
 namespace {
 
 std::atomic<int> stopSignal{0};

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "config/ini_path.h"
+#include "fits/platform_file.h"
 
 namespace pipeline {
 namespace {
@@ -14,6 +15,11 @@ std::string_view Environment(const char* name) {
 
 }  // namespace
 
+config::IniEnvironment IniEnvironment() {
+  return {Environment("XDG_CONFIG_HOME"), Environment("HOME"), Environment("APPDATA"),
+          fits::platform::ProgramFolder()};
+}
+
 config::IniContents LoadConfiguration(const std::filesystem::path& startDirectory,
                                       const std::filesystem::path& iniFile, bool readInstruments,
                                       const config::IniRoom& room, LogSink& log) {
@@ -23,11 +29,10 @@ config::IniContents LoadConfiguration(const std::filesystem::path& startDirector
     return contents;
   }
   const config::IniLocation location =
-      config::ChooseIniLocation(startDirectory, Environment("XDG_CONFIG_HOME"), Environment("HOME"),
-                                [](const std::filesystem::path& path) {
-                                  std::error_code error;
-                                  return std::filesystem::exists(path, error);
-                                });
+      config::ChooseIniLocation(startDirectory, IniEnvironment(), [](const std::filesystem::path& path) {
+        std::error_code error;
+        return std::filesystem::exists(path, error);
+      });
   config::IniContents contents = config::LoadIni(location.directory, readInstruments, room);
   // Only a file from elsewhere than the start-up directory is named, so a
   // user can tell where the instruments came from.

@@ -27,6 +27,7 @@ TEST_F(CliFolder, UsageErrorsExitTwoAndTouchNothing) {
       {"apply --scale 1 --instrument 'Refraktor 80' a.fit", "schließen einander aus"},
       {"apply --instrument Unbekannt a.fit", "dort stehen: 'Refraktor 80', 'C14 Hyperstar'"},
       {"apply --ini fehlt.ini --instrument 'Refraktor 80' a.fit", "velorin.ini nicht lesbar: fehlt.ini"},
+      {"apply --ini fehlt.ini --ra 1 --dec 2 --scale 1 a.fit", "velorin.ini nicht lesbar: fehlt.ini"},
       {"apply --output fehlt a.fit", "--output: kein vorhandener Ordner"},
       {"apply --output . a.fit", "--output ist der Ordner der Eingabe a.fit"},
       {"apply --files-from fehlt.txt", "--files-from: nicht lesbar"},
