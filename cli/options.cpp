@@ -36,34 +36,44 @@ void GermanLabels(CLI::App& app) {
     formatter->label(key, german);
 }
 
-// CLI11's own messages are English; each kind gets a German lead, and the
-// detail (an option's name, a value) follows as CLI11 gives it.
+// CLI11's own messages are English; each kind gets a German text, followed
+// by what CLI11 names in it (an option, an argument, a value).
 template <typename Kind>
 bool Is(const CLI::ParseError& error) {
   return dynamic_cast<const Kind*>(&error) != nullptr;
 }
 
+// What an English message of CLI11 names: the option or argument, or the value.
+std::string NamedIn(const CLI::ParseError& error) {
+  const std::string detail = error.what();
+  if (Is<CLI::RequiredError>(error)) return detail.substr(0, detail.find(" is required"));
+  if (Is<CLI::ArgumentMismatch>(error)) return detail.substr(0, detail.find(':'));
+  const std::size_t colon = detail.rfind(": ");
+  return colon == std::string::npos ? std::string() : detail.substr(colon + 2);
+}
+
 std::string GermanError(const CLI::ParseError& error) {
   const std::string detail = error.what();
-  const std::string lead = Is<CLI::ExtrasError>(error) ? "unbekannte Angabe"
-                           : detail.find("ubcommand") != std::string::npos
-                               ? "es fehlt der Befehl show oder apply"
+  if (detail.find("ubcommand") != std::string::npos)
+    return "velorin-cli: es fehlt der Befehl show oder apply\nHilfe: velorin-cli --help\n";
+  const std::string lead = Is<CLI::ExtrasError>(error)        ? "unbekannte Angabe"
                            : Is<CLI::RequiredError>(error)    ? "es fehlt eine nötige Angabe"
-                           : Is<CLI::ArgumentMismatch>(error) ? "falsche Zahl von Werten"
+                           : Is<CLI::ArgumentMismatch>(error) ? "es fehlt der Wert"
                            : Is<CLI::ConversionError>(error)  ? "Wert nicht lesbar"
                            : Is<CLI::ValidationError>(error)  ? "Wert nicht erlaubt"
                                                               : "falscher Aufruf";
-  return "velorin-cli: " + lead + " (" + detail + ")\nHilfe: velorin-cli --help\n";
+  const std::string named = NamedIn(error);
+  return "velorin-cli: " + lead + (named.empty() ? "" : ": " + named) + "\nHilfe: velorin-cli --help\n";
 }
 
 // The texts as given; the number rules and velorin.ini check them after parsing.
 void ApplyOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
   const auto text = [&apply](const char* name, std::optional<std::string>& target, const char* help,
                              const char* type) { apply.add_option(name, target, help)->type_name(type); };
-  text("--ra", texts.ra, "Rektaszension wie in tb_r (Stunden) oder \"6 8 54\", \"06:08:54\"", "TEXT");
-  text("--dec", texts.dec, "Deklination wie in tb_d (Grad) oder \"+24 19 47\", \"-0:30:0\"", "TEXT");
-  text("--x", texts.x, "Referenzpixel X wie in tb_x (Vorgabe: Bildmitte)", "N");
-  text("--y", texts.y, "Referenzpixel Y wie in tb_y (Vorgabe: Bildmitte)", "N");
+  text("--ra", texts.ra, "Rektaszension in Stunden (6.148) oder \"6 8 54.5\", \"06:08:54\"", "TEXT");
+  text("--dec", texts.dec, "Deklination in Grad (24.33) oder \"+24 19 47.5\", \"-0:30:0\"", "TEXT");
+  text("--x", texts.x, "Referenzpixel X, ganze Zahl (Vorgabe: Bildmitte)", "N");
+  text("--y", texts.y, "Referenzpixel Y, ganze Zahl (Vorgabe: Bildmitte)", "N");
   text("--scale", texts.scale, "quadratische Pixel von ARCSEC Bogensekunden", "ARCSEC");
   text("--rotation", texts.rotation, "Drehung in Grad zu --scale oder --from-header (Vorgabe 0)", "DEG");
   text("-j", texts.jobs, "so viele Dateien gleichzeitig (Vorgabe: Zahl der Kerne)", "N");
@@ -98,6 +108,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   app.set_version_flag("--version", kVersion, "Version zeigen");
   app.footer(kExamples);
   GermanLabels(app);
+  // On Windows too a name beginning with "/" is a file, not an option.
+  app.allow_windows_style_options(false);
   app.require_subcommand(1);
   Options options;
   OptionTexts texts;

@@ -61,7 +61,7 @@ struct PositionFields {
 constexpr PositionFields kRa{
     kRaDecimalField, {kRaHoursField, kRaMinutesField, kRaSecondsField}, RaHoursFromFields};
 constexpr PositionFields kDec{
-    kDecDecimalField, {kDecDegreesField, kDecMinutesField, kDecSecondsField}, DecDegreesFromFields};
+    kDecDecimalField, {kDecDegreesField, kDecMinutesField, kDecSecondsTyped}, DecDegreesFromFields};
 
 std::optional<float> PositionFromText(std::string_view text, const PositionFields& fields, bool typed) {
   const auto parts = SplitParts(text);

@@ -24,6 +24,9 @@ inline constexpr FieldLimit kDecDegreesField{4, false};  // tb_d_dg
 inline constexpr FieldLimit kDecMinutesField{3, false};  // tb_d_MM
 inline constexpr FieldLimit kDecSecondsField{3, false};  // tb_d_SS
 inline constexpr FieldLimit kPixelField{5, true};        // tb_x, tb_y
+// Typed seconds of a declination take what the RA seconds field takes
+// ("47.5"); tb_d_SS itself holds three characters ("7.5").
+inline constexpr FieldLimit kDecSecondsTyped = kRaSecondsField;
 
 // Whether the text may stand in a field with this limit: the rule the window
 // applies to every key typed. The text is UTF-8; its length is counted as the
@@ -48,8 +51,9 @@ std::optional<double> ParseWholeNumber(std::string_view text);
 // tb_d (degrees), or two or three parts separated by blanks or a colon as
 // into the sexagesimal fields ("6 8 54", "06:08:54", "-0 30 0"; a missing
 // part counts 0, as an untouched field's "0" does). Each part must be a whole
-// number text and obey its field's typing limit; otherwise empty. The results
-// are those the window's fields give for the same typing.
+// number text and obey its field's typing limit (the seconds of a
+// declination kDecSecondsTyped); otherwise empty. The results are those the
+// window's fields give for the same parts.
 std::optional<float> RaHoursFromText(std::string_view text);
 std::optional<float> DecDegreesFromText(std::string_view text);
 

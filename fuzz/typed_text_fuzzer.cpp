@@ -88,7 +88,7 @@ static void CheckPosition(std::string_view text, std::optional<float> result, Fr
 constexpr coords::FieldLimit kRa[] = {coords::kRaDecimalField, coords::kRaHoursField, coords::kRaMinutesField,
                                       coords::kRaSecondsField};
 constexpr coords::FieldLimit kDec[] = {coords::kDecDecimalField, coords::kDecDegreesField,
-                                       coords::kDecMinutesField, coords::kDecSecondsField};
+                                       coords::kDecMinutesField, coords::kDecSecondsTyped};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The fuzzer's own buffer, so that a read past its end is an error.

@@ -50,6 +50,8 @@ cases=(
   "flip|0|apply --ra 6:08:54 --dec +24:19:47 --instrument '$instrument' --flip --output out --log log.txt 'Bild Größe ä.fit'"
   "inplace|0|apply --ra 6:08:54 --dec +24:19:47 --instrument '$instrument' --log log.txt 'Bild Größe ä.fit'"
   "readonly|1|apply --ra 6:08:54 --dec +24:19:47 --instrument '$instrument' --log log.txt schreibgeschützt.fit"
+  # A name beginning with "/" is a file on Windows too, not an option.
+  "slash|0|apply --ra 6:08:54 --dec +24:19:47 --instrument '$instrument' --output out --log log.txt '$work/linux/slash/Bild Größe ä.fit'"
 )
 for entry in "${cases[@]}"; do
   IFS='|' read -r name status command <<<"$entry"

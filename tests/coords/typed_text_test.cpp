@@ -21,7 +21,7 @@ TEST(TypedText, RefusesWhatTheFieldsWouldNotTakeAndPartsGiveWhatTheyGive) {
   using Row = std::array<const char*, 4>;  // text, then the three field texts
   for (const auto& [text, whole, minutes, seconds] :
        {Row{"6 8 54", "6", "8", "54"}, Row{" 06:08:54 ", "06", "08", "54"}, Row{"-1 : 30", "-1", "30", ""},
-        Row{"-0 30 0", "-0", "30", "0"}}) {
+        Row{"-0 30 0", "-0", "30", "0"}, Row{"24 19 47.5", "24", "19", "47.5"}}) {
     EXPECT_EQ(coords::RaHoursFromText(text), coords::RaHoursFromFields(whole, minutes, seconds)) << text;
     EXPECT_EQ(coords::DecDegreesFromText(text), coords::DecDegreesFromFields(whole, minutes, seconds))
         << text;
