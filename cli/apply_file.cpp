@@ -179,7 +179,7 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
   read.input.close();
   result.bytes = read.asRead.size;
   const fits::HeaderReadResult& h = read.header;
-  if (h.fatal || !fits::IsUsable(h.code)) return Finish(result, pipeline::ReadStatusText(read, true), log);
+  if (h.fatal || !fits::IsUsable(h.code)) return Finish(result, NotReadText(read, path), log);
 
   // A WCS of the file's own, taken or not, is replaced only when asked.
   const bool entries = options.HasEntries() || options.fromHeader;

@@ -4,6 +4,7 @@
 
 #include "fits/card_text.h"
 #include "fits/fits_sizes.h"
+#include "pipeline/file_kind.h"
 
 namespace cli {
 
@@ -16,6 +17,11 @@ constexpr std::string_view kLayoutNotes[] = {"Warnung: Fitsheader länger als 36
                                              "Warnung:  Leerzeile im Fitsheader"};
 
 }  // namespace
+
+std::string NotReadText(const pipeline::InputRead& read, const std::string& path) {
+  const std::string why = pipeline::WhyNotAnImage(path);
+  return pipeline::ReadStatusText(read, true) + (why.empty() ? "" : " (" + why + ")");
+}
 
 std::vector<std::string> WarningLines(std::string_view log) {
   std::vector<std::string> warnings;

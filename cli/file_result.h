@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fits/header_rewrite.h"
+#include "pipeline/read_input.h"
 
 namespace cli {
 
@@ -30,6 +31,10 @@ struct FileResult {
   // written it, with others of its folder behind one journal.
   std::optional<fits::InPlaceHeader> pending;
 };
+
+// The status of a read that gave no usable image, with why when more can be
+// said: "FATAL: Fitsheader unvollständig (keine FITS-Datei)".
+std::string NotReadText(const pipeline::InputRead& read, const std::string& path);
 
 // The "Warnung: ..." lines of a file's log, in order.
 std::vector<std::string> WarningLines(std::string_view log);

@@ -1,6 +1,7 @@
 #include "cli/show_file.h"
 
 #include "cli/field_state.h"
+#include "cli/file_result.h"
 #include "cli/json_text.h"
 #include "coords/number_text.h"
 #include "coords/sky_position.h"
@@ -68,7 +69,8 @@ ShownFile ShowFile(const Options& options, const std::string& path) {
       pipeline::ReadInput({path, options.startDirectory, false, 0, options.iniFile, false}, state, log);
   read.input.close();
   Shown s;
-  s.status = pipeline::ReadStatusText(read, true);
+  const bool usable = !read.header.fatal && fits::IsUsable(read.header.code);
+  s.status = usable ? pipeline::ReadStatusText(read, true) : NotReadText(read, path);
   s.raHms = Joined(coords::RaFieldsFromHours(state.raHours));
   s.raHours = Trimmed(coords::FormatNumberText(state.raHours));
   s.decDms = Joined(coords::DecFieldsFromDegrees(state.decDegrees));
@@ -78,7 +80,7 @@ ShownFile ShowFile(const Options& options, const std::string& path) {
   s.wcs = read.header.hasWcs;
   if (s.wcs && state.selected >= 0) s.row = state.table[static_cast<std::size_t>(state.selected)];
   ShownFile shown;
-  shown.ok = !read.header.fatal && fits::IsUsable(read.header.code);
+  shown.ok = usable;
   shown.bytes = read.asRead.size;
   shown.line = options.json ? JsonLine(path, shown.ok, s) : TextLine(path, s);
   return shown;

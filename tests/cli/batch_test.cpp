@@ -226,7 +226,8 @@ TEST_F(CliFolder, ShowTellsWhatAReadShowsAndNothingIsWritten) {
   EXPECT_EQ(  // RA 6 h 8 min 53.99 s floored as the seconds field shows it
       std::to_string(text.status) + text.out,
       "1wcs.fit: Fitsfileheader gelesen | RA 6 8 53.9 (6.148333 h) | Dec -0 30 0 (-.5\u00b0) | X 20 | Y 10 | "
-      "WCS ja | Instrument 'C14' -.0004 .0004 0\nmissing.fit: FATAL: Fitsdatei nicht lesbar | RA 0 0 0 (0 h) "
+      "WCS ja | Instrument 'C14' -.0004 .0004 0\nmissing.fit: FATAL: Fitsdatei nicht lesbar (Datei nicht "
+      "gefunden) | RA 0 0 0 (0 h) "
       "| Dec 0 0 0 (0\u00b0) | X 0 | Y 0 | WCS nein\nvelorin-cli: nicht lesbar: missing.fit\n");
   const Ran json = RunIn(dir, kCli + " show --json plain.fit wcs.fit");
   EXPECT_EQ(

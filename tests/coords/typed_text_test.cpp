@@ -12,7 +12,7 @@ TEST(TypedText, RefusesWhatTheFieldsWouldNotTakeAndPartsGiveWhatTheyGive) {
   for (const char* text :
        {"", "abc", "12,5", "1.5x", "1e", "6::8", "6:", "6 8 54 1", "1234 0 0", "6 8 54.123"})
     EXPECT_FALSE(coords::RaHoursFromText(text)) << text;
-  for (const char* text : {"+24 19 47.0", "12345 0", "10,5"})
+  for (const char* text : {"+24 19 47.123", "12345 0", "10,5"})
     EXPECT_FALSE(coords::DecDegreesFromText(text)) << text;
   for (const char* text : {"32768", "001234", "12ab", ""}) EXPECT_FALSE(coords::PixelFromText(text)) << text;
   // Lengths count as the window counts them: UTF-16 units, not bytes.
