@@ -222,22 +222,26 @@ TEST_F(CliFolder, ShowTellsWhatAReadShowsAndNothingIsWritten) {
                 "CRPIX1  = 20", "CRPIX2  = 10", "CDELT1  = -0.0004", "CDELT2  = 0.0004", "TELESCOP= 'C14'"});
   WriteBytes(dir / "wcs.fit", wcs);
   WriteBytes(dir / "plain.fit", MakeFits(3, 2, kCaptureCards));
-  const Ran text = RunIn(dir, kCli + " show wcs.fit missing.fit");
+  WriteBytes(dir / "nofocal.fit", MakeFits(3, 2, {kCaptureCards[0], kCaptureCards[1]}));
+  const Ran text = RunIn(dir, kCli + " show wcs.fit missing.fit nofocal.fit");
   EXPECT_EQ(  // RA 6 h 8 min 53.99 s floored as the seconds field shows it
       std::to_string(text.status) + text.out,
       "1wcs.fit: Fitsfileheader gelesen | RA 6 8 53.9 (6.148333 h) | Dec -0 30 0 (-.5\u00b0) | X 20 | Y 10 | "
       "WCS ja | Instrument 'C14' -.0004 .0004 0\nmissing.fit: FATAL: Fitsdatei nicht lesbar (Datei nicht "
       "gefunden) | RA 0 0 0 (0 h) "
-      "| Dec 0 0 0 (0\u00b0) | X 0 | Y 0 | WCS nein\nvelorin-cli: nicht lesbar: missing.fit\n");
+      "| Dec 0 0 0 (0\u00b0) | X 0 | Y 0 | WCS nein\nvelorin-cli: nicht lesbar: missing.fit\n"
+      "nofocal.fit: Fitsfileheader gelesen | RA 0 0 0 (0 h) | Dec 0 0 0 (0\u00b0) | X 0 | Y 0 | WCS nein | "
+      "--from-header: es fehlt FOCALLEN, XPIXSZ\n");
   const Ran json = RunIn(dir, kCli + " show --json plain.fit wcs.fit");
   EXPECT_EQ(
       std::to_string(json.status) + json.out,
       R"(0{"file":"plain.fit","ok":true,"status":"Fitsfileheader gelesen","ra_hms":"0 0 0","ra_hours":0,)"
-      R"("dec_dms":"0 0 0","dec_degrees":0,"x":0,"y":0,"wcs":false,"instrument":null})"
+      R"("dec_dms":"0 0 0","dec_degrees":0,"x":0,"y":0,"wcs":false,"instrument":null,"from_header":)"
+      R"({"ra_hours":6.148334,"dec_degrees":24.32972,"x":2,"y":1,"scale_arcsec":1.463313}})"
       "\n"
       R"({"file":"wcs.fit","ok":true,"status":"Fitsfileheader gelesen","ra_hms":"6 8 53.9","ra_hours":6.148333,)"
       R"("dec_dms":"-0 30 0","dec_degrees":-0.5,"x":20,"y":10,"wcs":true,"instrument":{"name":"C14",)"
-      R"("CDELT1":-0.0004,"CDELT2":0.0004,"CROTA2":0}})"
+      R"("CDELT1":-0.0004,"CDELT2":0.0004,"CROTA2":0},"from_header":null})"
       "\n");
   EXPECT_EQ(Slurp(dir / "wcs.fit"), wcs);
 }
