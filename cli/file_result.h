@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fits/header_rewrite.h"
+#include "skycheck/sky_check.h"
 
 namespace cli {
 
@@ -29,6 +30,8 @@ struct FileResult {
   // A header to write in place: the file is saved only once the batch has
   // written it, with others of its folder behind one journal.
   std::optional<fits::InPlaceHeader> pending;
+  // check, --check, --solve: what astrometry.net made of the image.
+  std::optional<skycheck::SkyCheck> sky;
 };
 
 // The "Warnung: ..." lines of a file's log, in order.
