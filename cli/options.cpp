@@ -86,7 +86,8 @@ void EntryOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
           "--index", options.indexFolders,
           "Indexdateien von astrometry.net in diesem Ordner (Vorgabe: add_path aus /etc/astrometry.cfg "
           "und /usr/share/astrometry)")
-      ->type_name("ORDNER");
+      ->type_name("ORDNER")
+      ->allow_extra_args(false);  // repeated, one folder each
   apply.add_flag("--quiet", options.quiet, "keine Fortschrittsanzeige");
   apply.add_flag("--json", options.json, "ein JSON-Objekt je Zeile");
   apply.add_option("dateien", options.files, "FITS-Dateien")->type_name("DATEI");

@@ -125,7 +125,9 @@ Solution Solve(const std::string& image, int naxis1, int naxis2, const TanWcs& h
   }
   const std::filesystem::path stars = work.folder / "stars.fits";
   const double wall = settings.cpuLimitSeconds * 2 + 30;
-  const ProgramRun found = RunProgram({"image2xy", "-O", "-o", stars.string(), image}, wall);
+  // A name beginning with "-" would be read as an option.
+  const std::string input = image.starts_with('-') ? "./" + image : image;
+  const ProgramRun found = RunProgram({"image2xy", "-O", "-o", stars.string(), input}, wall);
   out.stars = StarCount(stars);
   if (found.exitCode != 0) {
     out.code = found.timedOut ? SolveCode::TimeLimit : SolveCode::Failed;

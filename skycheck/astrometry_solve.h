@@ -12,9 +12,12 @@
 
 namespace skycheck {
 
+// A hinted solve takes a second or two; one that finds nothing searches on.
+inline constexpr double kDefaultCpuLimitSeconds = 30.0;
+
 struct SolveSettings {
-  std::vector<std::filesystem::path> indexFolders;  // where index files are looked for
-  double cpuLimitSeconds = 30.0;                    // solve-field's --cpulimit
+  std::vector<std::filesystem::path> indexFolders;   // where index files are looked for
+  double cpuLimitSeconds = kDefaultCpuLimitSeconds;  // solve-field's --cpulimit
 };
 
 enum class SolveCode : std::int16_t {

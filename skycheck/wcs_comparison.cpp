@@ -48,6 +48,9 @@ const char* VerdictWord(Verdict verdict) {
 
 std::string Fixed(double value, int decimals) {
   char text[64];
+  // Rounded first, so that a tiny negative value shows no "-0.00".
+  const double scale = std::pow(10.0, decimals);
+  value = std::round(value * scale) / scale + 0.0;
   const auto [end, error] =
       std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
   return error == std::errc() ? std::string(text, end) : "?";
@@ -56,8 +59,11 @@ std::string Fixed(double value, int decimals) {
 std::string ComparisonText(const Comparison& c) {
   std::string text;
   if (c.enteredMirrored != c.solvedMirrored)
-    text = c.solvedMirrored ? "das Bild zeigt den Himmel seitenverkehrt (--flip spiegelt es), "
-                            : "der Eintrag ist seitenverkehrt (CDELT1 und CDELT2 mit gleichem Vorzeichen), ";
+    text =
+        c.solvedMirrored
+            ? "das Bild zeigt den Himmel seitenverkehrt, der Eintrag nicht (apply --solve --flip speichert "
+              "es richtig herum), "
+            : "der Eintrag ist seitenverkehrt, das Bild nicht (CDELT1 und CDELT2 mit gleichem Vorzeichen), ";
   text += "Versatz " + Fixed(c.referenceArcsec, 1) + "″ am Referenzpixel, an den Ecken";
   for (const double corner : c.cornerArcsec) text += " " + Fixed(corner, 1) + "″";
   text += " (höchstens " + Fixed(c.largestPixels, 1) + " Pixel), Drehung " +
