@@ -60,7 +60,7 @@ std::string GermanError(const CLI::ParseError& error) {
 
 // The texts as given; the number rules and velorin.ini check them after
 // parsing. What makes the WCS to save, shared by apply and check.
-void EntryOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
+void EntryOptions(CLI::App& apply, Options& options, OptionTexts& texts, const char* flipHelp) {
   const auto text = [&apply](const char* name, std::optional<std::string>& target, const char* help,
                              const char* type) { apply.add_option(name, target, help)->type_name(type); };
   text("--ra", texts.ra, "Rektaszension wie in tb_r (Stunden) oder \"6 8 54\", \"06:08:54\"", "TEXT");
@@ -80,7 +80,7 @@ void EntryOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
                  "FOCALLEN und XPIXSZ/YPIXSZ");
   apply.add_flag("--replace-wcs", options.replaceWcs,
                  "Angaben oder --from-header ersetzen das WCS einer Datei, die schon eines hat");
-  apply.add_flag("--flip", options.flip, "ganze Datei neu schreiben, Nord/Süd gespiegelt (flip Nord/Süd)");
+  apply.add_flag("--flip", options.flip, flipHelp);
   apply
       .add_option(
           "--index", options.indexFolders,
@@ -94,7 +94,7 @@ void EntryOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
 }
 
 void ApplyOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
-  EntryOptions(apply, options, texts);
+  EntryOptions(apply, options, texts, "ganze Datei neu schreiben, Nord/Süd gespiegelt (flip Nord/Süd)");
   apply.add_flag("--check", options.check,
                  "vor dem Speichern mit astrometry.net am Himmel prüfen, nur was passt speichern");
   apply.add_flag(
@@ -137,7 +137,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       "prüft mit astrometry.net am Himmel, ob das WCS stimmt, das apply speichern würde; schreibt nichts");
   check->group("Befehle");
   check->get_help_ptr()->group("Optionen");
-  EntryOptions(*check, options, texts);
+  EntryOptions(*check, options, texts,
+               "das WCS prüfen, das mit Nord/Süd-Spiegelung gespeichert würde (flip Nord/Süd)");
   check->footer(kExamples);
 
   ParsedCommandLine parsed;
