@@ -93,8 +93,11 @@ std::string SolveIntoFields(const Options& options, const std::string& path, Roa
   fits::LinearTransform matrix;
   matrix.hasCd = true;
   std::copy(&at.cd[0][0], &at.cd[0][0] + 4, &matrix.cd[0][0]);
-  const auto row = fits::ScaleFromMatrix(matrix, false, 0.0, 0.0);
+  auto row = fits::ScaleFromMatrix(matrix, false, 0.0, 0.0);
   if (!row) return NoWcs(road);
+  // The same matrix turned half round, so that the flip writes CDELT2 > 0
+  // and the usual rotation rather than a negative CDELT2 turned by 180°.
+  if (options.flip) *row = {-row->cdelt1, -row->cdelt2, std::remainder(row->crota2 + 180.0f, 360.0f)};
   road.state.wcsChecked = true;
   road.state.TypeRaHours(static_cast<float>(at.crval1 / 15.0));
   road.state.TypeDecDegrees(static_cast<float>(at.crval2));
