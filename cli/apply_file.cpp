@@ -4,6 +4,7 @@
 
 #include "cli/field_state.h"
 #include "cli/instrument_rows.h"
+#include "cli/sky_check_file.h"
 #include "coords/number_text.h"
 #include "fits/card_text.h"
 #include "fits/file_replace.h"
@@ -15,11 +16,6 @@
 
 namespace cli {
 namespace {
-
-// The image centre as typed: NAXIS/2, rounded as the fields round.
-std::int16_t Centre(std::int16_t naxis) {
-  return coords::RoundToInteger(naxis / 2.0).value_or(0);
-}
 
 // The row a file without a WCS of its own is saved with: an explicit option
 // before the header's scale. Selects it in the table as choosing it in the
@@ -130,8 +126,8 @@ fits::HeaderPlan Plan(const Options& options, const pipeline::InputRead& read, c
   return plan;
 }
 
-// Selecting "flip Nord/Süd" mirrors the reference pixel, or refuses with the
-// window's log line.
+}  // namespace
+
 bool ChooseFlip(FieldState& state, std::int16_t naxis2, pipeline::LogSink& log) {
   const auto mirrored = fits::MirroredCrpix2(naxis2, state.crpix2);
   if (!mirrored) {
@@ -143,6 +139,8 @@ bool ChooseFlip(FieldState& state, std::int16_t naxis2, pipeline::LogSink& log) 
   state.crpix2 = *mirrored;
   return true;
 }
+
+namespace {
 
 FileResult Finish(FileResult& result, std::string status, const pipeline::LogBuffer& log) {
   result.status = std::move(status);
@@ -170,53 +168,69 @@ std::string OutputName(const Options& options, const std::string& input) {
   return fits::platform::Utf8Name(NativePath(options.output) / NativePath(input).filename());
 }
 
-FileResult ApplyToFile(const Options& options, const std::string& path) {
-  FileResult result;
-  pipeline::LogBuffer log;
-  FieldState state(log);
-  pipeline::InputRead read =
-      pipeline::ReadInput({path, options.startDirectory, true, 0, options.iniFile, false}, state, log);
-  read.input.close();
-  result.bytes = read.asRead.size;
-  const fits::HeaderReadResult& h = read.header;
-  if (h.fatal || !fits::IsUsable(h.code)) return Finish(result, NotReadText(read, path), log);
+std::int16_t Centre(std::int16_t naxis) {
+  return coords::RoundToInteger(naxis / 2.0).value_or(0);
+}
+
+std::string PlanSave(const Options& options, const std::string& path, Road& road) {
+  road.read = pipeline::ReadInput({path, options.startDirectory, true, 0, options.iniFile, false}, road.state,
+                                  road.log);
+  road.read.input.close();
+  const fits::HeaderReadResult& h = road.read.header;
+  if (h.fatal || !fits::IsUsable(h.code)) return NotReadText(road.read, path);
 
   // A WCS of the file's own, taken or not, is replaced only when asked.
-  const bool entries = options.HasEntries() || options.fromHeader;
-  if (h.carriesWcs && !options.replaceWcs && (entries || !h.hasWcs)) {
-    const std::string reason = entries
+  road.entries = options.HasEntries() || options.fromHeader || options.solve;
+  if (h.carriesWcs && !options.replaceWcs && (road.entries || !h.hasWcs)) {
+    const std::string reason = road.entries
                                    ? "Datei hat schon ein WCS, Angaben abgelehnt (--replace-wcs ersetzt es)"
                                    : "WCS der Datei nicht übernommen, ein neues nur mit Angaben und "
                                      "--replace-wcs";
-    log.WriteLine("Error: " + reason + ", Speichern abgelehnt");
-    return Finish(result, "Fehler: " + reason + "; nicht geändert", log);
+    road.log.WriteLine("Error: " + reason + ", Speichern abgelehnt");
+    return "Fehler: " + reason + "; nicht geändert";
   }
-  std::optional<config::Instrument> ownRow;
   // The header's hints describe a whole WCS: it replaces the file's whole.
-  const bool wholeNew = !h.hasWcs || options.fromHeader;
-  if (wholeNew) {
-    if (std::string missing = EnterNewWcs(options, read, state, ownRow, log); !missing.empty())
-      return Finish(result, std::move(missing), log);
+  road.wholeNew = !h.hasWcs || options.fromHeader;
+  if (road.wholeNew) {
+    if (std::string missing = EnterNewWcs(options, road.read, road.state, road.ownRow, road.log);
+        !missing.empty())
+      return missing;
   } else if (options.HasEntries()) {
-    ReplaceWcs(options, state, ownRow);
+    ReplaceWcs(options, road.state, road.ownRow);
   }
   // The cards of a replaced WCS go the way of every other WCS form: left out, each with a warning.
-  if (h.hasWcs && entries) read.keepLines.insert(read.keepLines.end(), h.wcsCards.begin(), h.wcsCards.end());
-  if (options.flip && !ChooseFlip(state, h.naxis2, log))
-    return Finish(result, std::string(fits::StatusText(fits::SaveCode::MirrorOutOfRange)), log);
+  if (h.hasWcs && road.entries)
+    road.read.keepLines.insert(road.read.keepLines.end(), h.wcsCards.begin(), h.wcsCards.end());
+  if (options.flip && !ChooseFlip(road.state, h.naxis2, road.log))
+    return std::string(fits::StatusText(fits::SaveCode::MirrorOutOfRange));
+  return ComposeSave(options, road);
+}
 
-  fits::HeaderPlan plan = Plan(options, read, state);
+std::string ComposeSave(const Options& options, Road& road) {
+  const fits::HeaderReadResult& h = road.read.header;
+  fits::HeaderPlan plan = Plan(options, road.read, road.state);
   // A taken WCS that no entry replaces is saved as the file has it.
-  if (h.hasWcs && !entries) plan.ownWcs = h.wcsCards;
-  if (ownRow) plan.instrument = ownRow;
-  if (ownRow || wholeNew) plan.hasWcs = false;  // scale and rotation come from the new row
-  if (const auto refused = pipeline::RefusedSave(true, plan, log))
-    return Finish(result, std::string(fits::StatusText(*refused)), log);
-  fits::ComposedHeader header = fits::ComposeHeader(plan);
+  if (h.hasWcs && !road.entries) plan.ownWcs = h.wcsCards;
+  if (road.ownRow) plan.instrument = road.ownRow;
+  if (road.ownRow || road.wholeNew) plan.hasWcs = false;  // scale and rotation come from the new row
+  if (const auto refused = pipeline::RefusedSave(true, plan, road.log))
+    return std::string(fits::StatusText(*refused));
+  road.header = fits::ComposeHeader(plan);
+  return {};
+}
+
+FileResult ApplyToFile(const Options& options, const std::string& path) {
+  FileResult result;
+  Road road;
+  std::string refused = PlanSave(options, path, road);
+  result.bytes = road.read.asRead.size;
+  if (refused.empty() && options.solve) refused = SolveIntoFields(options, path, road, result);
+  if (refused.empty() && options.check) refused = CheckBeforeSave(options, path, road, result);
   // Looked at last, so that little time is left for a link to appear there.
-  if (!options.output.empty())
-    if (std::string refused = RefusedOutput(path, OutputName(options, path)); !refused.empty())
-      return Finish(result, std::move(refused), log);
+  if (refused.empty() && !options.output.empty()) refused = RefusedOutput(path, OutputName(options, path));
+  if (!refused.empty()) return Finish(result, std::move(refused), road.log);
+  const fits::HeaderReadResult& h = road.read.header;
+  fits::ComposedHeader& header = road.header;
   if (options.dryRun) {
     TakeWrittenValues(header.bytes, result);
     result.ok = true;
@@ -226,17 +240,18 @@ FileResult ApplyToFile(const Options& options, const std::string& path) {
       result.headerCards.emplace_back(card);
       if (card == "END") break;
     }
-    return Finish(result, "Probelauf: nichts geschrieben", log);
+    return Finish(result, "Probelauf: nichts geschrieben", road.log);
   }
   const fits::ImageLayout layout{
       h.bitpix, h.naxis1, h.naxis2,
       std::int64_t{h.headerCardCount} * static_cast<std::int64_t>(fits::kCardBytes)};
   const fits::SaveResult saved = pipeline::WriteOutput(
-      {path, OutputName(options, path), layout, read.asRead, options.flip, &result.pending}, header, log);
+      {path, OutputName(options, path), layout, road.read.asRead, options.flip, &result.pending}, header,
+      road.log);
   result.ok = saved.ok();
   result.detail = saved.error;
   if (result.ok) TakeWrittenValues(header.bytes, result);
-  return Finish(result, std::string(fits::StatusText(saved.code)), log);
+  return Finish(result, std::string(fits::StatusText(saved.code)), road.log);
 }
 
 }  // namespace cli

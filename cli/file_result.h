@@ -11,6 +11,7 @@
 
 #include "fits/header_rewrite.h"
 #include "pipeline/read_input.h"
+#include "skycheck/sky_check.h"
 
 namespace cli {
 
@@ -30,6 +31,8 @@ struct FileResult {
   // A header to write in place: the file is saved only once the batch has
   // written it, with others of its folder behind one journal.
   std::optional<fits::InPlaceHeader> pending;
+  // check, --check, --solve: what astrometry.net made of the image.
+  std::optional<skycheck::SkyCheck> sky;
 };
 
 // The status of a read that gave no usable image, with why when more can be

@@ -13,7 +13,8 @@ IniRows LoadInstrumentRows(const Options& options) {
   pipeline::LogBuffer ignored;
   const config::IniContents contents =
       pipeline::LoadConfiguration(options.startDirectory, options.iniFile, true, room, ignored);
-  IniRows rows{contents.opened, fits::platform::Utf8Name(options.iniFile), contents.instruments};
+  IniRows rows{contents.opened, fits::platform::Utf8Name(options.iniFile), contents.instruments,
+               contents.checkTolerance};
   if (rows.path.empty()) rows.path = config::kIniFileName;
   return rows;
 }

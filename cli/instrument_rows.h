@@ -16,6 +16,7 @@ struct IniRows {
   bool opened = false;
   std::string path;  // the file read, for messages
   std::vector<config::Instrument> rows;
+  std::optional<double> checkTolerance;  // [checktolerance]
 };
 
 // The rows a first read of the run takes: from --ini, or by the window's

@@ -14,6 +14,13 @@ int main(int argc, char** argv) {
   }
   fits::platform::IgnoreFileSizeSignal();
   fits::platform::InstallStopHandlers();
-  return parsed.options->command == cli::Command::Show ? cli::RunShow(*parsed.options)
-                                                       : cli::RunApply(*parsed.options);
+  switch (parsed.options->command) {
+    case cli::Command::Show:
+      return cli::RunShow(*parsed.options);
+    case cli::Command::Check:
+      return cli::RunCheck(*parsed.options);
+    case cli::Command::Apply:
+      break;
+  }
+  return cli::RunApply(*parsed.options);
 }

@@ -12,6 +12,7 @@
 #include "fits/file_replace.h"
 #include "fits/platform_file.h"
 #include "pipeline/configuration.h"
+#include "skycheck/index_files.h"
 
 namespace cli {
 namespace {
@@ -108,6 +109,26 @@ std::string CheckCombinations(const Options& options) {
   return {};
 }
 
+// The sky check's settings: the index folders, by default astrometry.net's
+// own, and velorin.ini's tolerance.
+std::string CheckSkyOptions(Options& options) {
+  const bool sky = options.command == Command::Check || options.check || options.solve;
+  if (options.check && options.solve) return "--check und --solve schließen einander aus";
+  if (!sky) return options.indexFolders.empty() ? "" : "--index nur mit check, --check oder --solve";
+  for (const std::filesystem::path& folder : options.indexFolders) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+      return "--index: kein vorhandener Ordner: " + fits::platform::Utf8Name(folder);
+  }
+  if (options.indexFolders.empty()) {
+    std::ifstream cfg("/etc/astrometry.cfg", std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(cfg), {}};
+    options.indexFolders = skycheck::DefaultIndexFolders(text);
+  }
+  options.tolerancePixels = LoadInstrumentRows(options).checkTolerance.value_or(options.tolerancePixels);
+  return {};
+}
+
 std::string CheckOutputFolder(const Options& options) {
   if (options.output.empty()) return {};
   std::error_code error;
@@ -147,6 +168,7 @@ std::string CheckOptionValues(const OptionTexts& texts, Options& options) {
       return refused;
   if (options.files.empty()) return "keine Datei angegeben";
   if (std::string refused = CheckLogFile(options); !refused.empty()) return refused;
+  if (std::string refused = CheckSkyOptions(options); !refused.empty()) return refused;
   // A named file that cannot be read is an error whatever is asked of it.
   const IniRows rows =
       options.instrument || !options.iniFile.empty() ? LoadInstrumentRows(options) : IniRows{};

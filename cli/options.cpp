@@ -13,10 +13,12 @@ constexpr const char* kExamples = R"(Beispiele:
   velorin-cli show --json bild.fit
   velorin-cli apply --ra "6 8 54" --dec "+24 19 47" --instrument "Refraktor 80/480 + ASI294MC" bild.fit
   velorin-cli apply --from-header --instrument "Refraktor 80/480 + ASI294MC" -j 4 --log nacht.txt nacht/*.fit
+  velorin-cli check --from-header --instrument "Refraktor 80/480 + ASI294MC" -j 2 nacht/*.fit
+  velorin-cli apply --solve --from-header --scale 1.46 nacht/*.fit
   find archiv -name '*.fit' -print0 | velorin-cli apply --from-header --flip --output gedreht -0 --files-from -
 
-Exit-Status: 0 alles gespeichert, 1 mindestens eine Datei nicht (jede auf stderr genannt
-und unverändert), 2 falscher Aufruf (dann wird nichts gelesen oder geschrieben),
+Exit-Status: 0 alles gespeichert (check: alles passt), 1 mindestens eine Datei nicht (jede
+auf stderr genannt und unverändert), 2 falscher Aufruf (dann wird nichts gelesen oder geschrieben),
 128 + Signalnummer abgebrochen: 130 Strg-C (SIGINT), 143 SIGTERM, 129 SIGHUP,
 141 Ausgabe geschlossen (SIGPIPE); keine weitere Datei begonnen, jede fertige gemeldet.)";
 
@@ -55,7 +57,7 @@ std::string NamedIn(const CLI::ParseError& error) {
 std::string GermanError(const CLI::ParseError& error) {
   const std::string detail = error.what();
   if (detail.find("ubcommand") != std::string::npos)
-    return "velorin-cli: es fehlt der Befehl show oder apply\nHilfe: velorin-cli --help\n";
+    return "velorin-cli: es fehlt der Befehl show, apply oder check\nHilfe: velorin-cli --help\n";
   const std::string lead = Is<CLI::ExtrasError>(error)        ? "unbekannte Angabe"
                            : Is<CLI::RequiredError>(error)    ? "es fehlt eine nötige Angabe"
                            : Is<CLI::ArgumentMismatch>(error) ? "es fehlt der Wert"
@@ -66,8 +68,9 @@ std::string GermanError(const CLI::ParseError& error) {
   return "velorin-cli: " + lead + (named.empty() ? "" : ": " + named) + "\nHilfe: velorin-cli --help\n";
 }
 
-// The texts as given; the number rules and velorin.ini check them after parsing.
-void ApplyOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
+// The texts as given; the number rules and velorin.ini check them after
+// parsing. What makes the WCS to save, shared by apply and check.
+void EntryOptions(CLI::App& apply, Options& options, OptionTexts& texts, const char* flipHelp) {
   const auto text = [&apply](const char* name, std::optional<std::string>& target, const char* help,
                              const char* type) { apply.add_option(name, target, help)->type_name(type); };
   text("--ra", texts.ra, "Rektaszension in Stunden (6.148) oder \"6 8 54.5\", \"06:08:54\"", "TEXT");
@@ -87,15 +90,32 @@ void ApplyOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
                  "FOCALLEN und XPIXSZ/YPIXSZ");
   apply.add_flag("--replace-wcs", options.replaceWcs,
                  "Angaben oder --from-header ersetzen das WCS einer Datei, die schon eines hat");
-  apply.add_flag("--flip", options.flip, "ganze Datei neu schreiben, Nord/Süd gespiegelt (flip Nord/Süd)");
+  apply.add_flag("--flip", options.flip, flipHelp);
+  apply
+      .add_option(
+          "--index", options.indexFolders,
+          "Indexdateien von astrometry.net in diesem Ordner (Vorgabe: add_path aus /etc/astrometry.cfg "
+          "und /usr/share/astrometry)")
+      ->type_name("ORDNER")
+      ->allow_extra_args(false);  // repeated, one folder each
+  apply.add_flag("--quiet", options.quiet, "keine Fortschrittsanzeige");
+  apply.add_flag("--json", options.json, "ein JSON-Objekt je Zeile");
+  apply.add_option("dateien", options.files, "FITS-Dateien")->type_name("DATEI");
+}
+
+void ApplyOptions(CLI::App& apply, Options& options, OptionTexts& texts) {
+  EntryOptions(apply, options, texts, "ganze Datei neu schreiben, Nord/Süd gespiegelt (flip Nord/Süd)");
+  apply.add_flag("--check", options.check,
+                 "vor dem Speichern mit astrometry.net am Himmel prüfen, nur was passt speichern");
+  apply.add_flag(
+      "--solve", options.solve,
+      "mit astrometry.net lösen (nahe den Angaben) und die Lösung speichern: Referenzpixel Bildmitte, "
+      "Instrument \"gelöst\"");
   apply.add_option("--output", options.output, "Ergebnisse unter eigenem Namen in diesen Ordner")
       ->type_name("ORDNER");
   apply.add_option("--log", options.logFile, "was logfile.txt des Fensters für jede Datei hält, hierhin")
       ->type_name("DATEI");
   apply.add_flag("--dry-run", options.dryRun, "lesen und zusammenstellen, nichts schreiben");
-  apply.add_flag("--quiet", options.quiet, "keine Fortschrittsanzeige");
-  apply.add_flag("--json", options.json, "ein JSON-Objekt je Zeile");
-  apply.add_option("dateien", options.files, "FITS-Dateien")->type_name("DATEI");
 }
 
 }  // namespace
@@ -124,6 +144,14 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   apply->get_help_ptr()->group("Optionen");
   ApplyOptions(*apply, options, texts);
   apply->footer(kExamples);
+  CLI::App* check = app.add_subcommand(
+      "check",
+      "prüft mit astrometry.net am Himmel, ob das WCS stimmt, das apply speichern würde; schreibt nichts");
+  check->group("Befehle");
+  check->get_help_ptr()->group("Optionen");
+  EntryOptions(*check, options, texts,
+               "das WCS prüfen, das mit Nord/Süd-Spiegelung gespeichert würde (flip Nord/Süd)");
+  check->footer(kExamples);
 
   ParsedCommandLine parsed;
   try {
@@ -139,7 +167,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     parsed.text = GermanError(error);
     return parsed;
   }
-  options.command = show->parsed() ? Command::Show : Command::Apply;
+  options.command = show->parsed() ? Command::Show : check->parsed() ? Command::Check : Command::Apply;
   if (const std::string refused = CheckOptionValues(texts, options); !refused.empty()) {
     parsed.exitCode = 2;
     parsed.text = "velorin-cli: " + refused + "\n";

@@ -10,7 +10,7 @@
 
 namespace cli {
 
-enum class Command { Show, Apply };
+enum class Command { Show, Apply, Check };
 
 struct Options {
   Command command = Command::Apply;
@@ -21,6 +21,11 @@ struct Options {
   bool flip = false;
   bool replaceWcs = false;
   bool fromHeader = false;
+  // The sky: apply checks before saving, or takes astrometry.net's solution.
+  bool check = false;
+  bool solve = false;
+  std::vector<std::filesystem::path> indexFolders;  // astrometry.net's index files
+  double tolerancePixels = 2.0;                     // velorin.ini's [checktolerance]
   // Typed entries, as the fields would take them.
   std::optional<float> raHours;
   std::optional<float> decDegrees;

@@ -11,6 +11,7 @@
 #include "cli/json_text.h"
 #include "cli/progress.h"
 #include "cli/show_file.h"
+#include "cli/sky_check_file.h"
 #include "fits/header_journal.h"
 #include "fits/platform_file.h"
 #include "pipeline/write_output.h"
@@ -44,7 +45,9 @@ std::vector<Skipped> FilesNotRun(const Options& options) {
 std::string ResultLine(const Options& options, const std::string& file, const FileResult& result,
                        const std::vector<std::string>& warnings) {
   if (!options.json) {
-    std::string line = file + ": " + result.status + WarningCount(warnings.size()) + "\n";
+    // A file saved after the sky was asked says what it said.
+    const std::string sky = result.ok && result.sky ? " (" + SkySummary(*result.sky) + ")" : "";
+    std::string line = file + ": " + result.status + sky + WarningCount(warnings.size()) + "\n";
     for (const std::string& card : result.headerCards) line += "  " + card + "\n";
     return line;
   }
@@ -54,6 +57,7 @@ std::string ResultLine(const Options& options, const std::string& file, const Fi
   for (std::size_t i = 0; i < kReportedCards.size(); ++i)
     object.Raw(kReportedCards[i], JsonNumber(result.values[i]));
   if (options.dryRun) object.Raw("header", JsonStrings(result.headerCards));
+  if (result.sky) object.Raw("sky", SkyJson(*result.sky));
   return object.Text() + "\n";
 }
 
@@ -193,6 +197,55 @@ int RunApply(const Options& options) {
     std::cerr << "velorin-cli: --log nicht vollständig geschrieben: " << options.logFile << "\n";
   if (fits::platform::StopSignal() != 0) return Interrupted(notStarted);
   return allSaved && logComplete ? 0 : 1;
+}
+
+int RunCheck(const Options& options) {
+  std::ofstream noLog;
+  RecoverFolders(options.files, noLog);
+  const auto earlier = EarlierNamesOfSameFile(options.files);
+  std::vector<FileResult> results(options.files.size());
+  Progress progress(options.files.size(), options.quiet);
+  bool allFit = true;
+  const std::size_t notStarted = RunInOrder(
+      options.files.size(), options.jobs,
+      [&](std::size_t i) {
+        if (!earlier[i]) results[i] = CheckFile(options, options.files[i]);
+        progress.FileDone(results[i].bytes);
+      },
+      [&](std::size_t i) {
+        const std::string& file = options.files[i];
+        FileResult& result = results[i];
+        if (const auto first = earlier[i]) {
+          result.ok = results[*first].ok;
+          result.status = "dieselbe Datei wie " + options.files[*first] + ", nur einmal geprüft";
+        }
+        progress.Clear();
+        const std::vector<std::string> warnings = WarningLines(result.log);
+        if (options.json) {
+          JsonObject object;
+          object.String("file", file).Bool("ok", result.ok).String("status", result.status);
+          object.Raw("warnings", JsonStrings(warnings));
+          object.Raw("sky", result.sky ? SkyJson(*result.sky) : "null");
+          PrintLine(object.Text() + "\n");
+        } else {
+          PrintLine(file + ": " + result.status + WarningCount(warnings.size()) + "\n");
+        }
+        for (const std::string& warning : warnings)
+          std::cerr << "velorin-cli: " << file << ": " << warning << "\n";
+        if (!result.ok) {
+          allFit = false;
+          std::cerr << "velorin-cli: passt nicht: " << file << "\n";
+        }
+        // Only the outcome is kept.
+        const bool ok = result.ok;
+        result = FileResult();
+        result.ok = ok;
+        progress.Draw();
+      },
+      [&] { progress.Draw(); });
+  progress.Clear();
+  if (fits::platform::StopSignal() != 0) return Interrupted(notStarted);
+  return allFit ? 0 : 1;
 }
 
 int RunShow(const Options& options) {

@@ -14,4 +14,8 @@ int RunApply(const Options& options);
 // 0 when every file could be read for saving, else 1; stopped as RunApply.
 int RunShow(const Options& options);
 
+// 0 when the WCS of every file fits the sky, else 1; nothing is written;
+// stopped as RunApply.
+int RunCheck(const Options& options);
+
 }  // namespace cli

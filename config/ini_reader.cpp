@@ -99,8 +99,9 @@ IniContents ParseIni(std::string_view text, bool readInstruments, const IniRoom&
     const bool added = header == "[addheaderlines]";
     const bool removed = header == "[removeheaderlines]";
     const bool instruments = header == "[instruments]";
+    const bool tolerance = header == "[checktolerance]";
     if (header == "[end]") return contents;
-    if (!added && !removed && !instruments) {
+    if (!added && !removed && !instruments && !tolerance) {
       if (header.empty()) {
         contents.logLines.push_back("Warnung: ini-file ist leer");
       } else {
@@ -120,6 +121,13 @@ IniContents ParseIni(std::string_view text, bool readInstruments, const IniRoom&
         append(contents.addedLines, room.addedLines, addedFull, "[addheaderlines]", item);
       } else if (removed) {
         append(contents.removeKeys, room.removeKeys, removeFull, "[removeheaderlines]", item);
+      } else if (tolerance) {
+        const double pixels = coords::ParseLeadingNumber(item);
+        if (pixels > 0.0 && pixels < 1e6) {
+          contents.checkTolerance = pixels;
+        } else {
+          contents.logLines.push_back("Warnung: fehlerhafte Toleranz im ini-file übergangen: " + item);
+        }
       } else if (readInstruments) {
         Instrument instrument;
         if (!ParseInstrumentLine(item, instrument)) {

@@ -1,10 +1,11 @@
 // Reader of velorin.ini: the instruments offered in the instrument list, the
-// header lines added to every output header and the keyword prefixes dropped
-// from the input header.
+// header lines added to every output header, the keyword prefixes dropped
+// from the input header, and the tolerance of the check against the sky.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,9 @@ struct IniContents {
   std::vector<std::string> addedLines;
   std::vector<std::string> removeKeys;
   std::vector<Instrument> instruments;
+  // [checktolerance]: how many pixels the check against the sky lets an
+  // entered WCS lie off astrometry.net's solution.
+  std::optional<double> checkTolerance;
   std::vector<std::string> logLines;  // for logfile.txt, in file order
 };
 

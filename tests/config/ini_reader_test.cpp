@@ -16,6 +16,7 @@ static std::string Describe(const IniContents& ini) {
             coords::FormatNumberText(i.rotation) + "\n";
   for (const std::string& line : ini.addedLines) text += "A:" + line + "\n";
   for (const std::string& key : ini.removeKeys) text += "R:" + key + "\n";
+  if (ini.checkTolerance) text += "T:" + coords::FormatNumberText(float(*ini.checkTolerance)) + "\n";
   for (const std::string& line : ini.logLines) text += "L:" + line + "\n";
   return text;
 }
@@ -41,6 +42,10 @@ TEST(ParseIni, SectionsItemsLogLinesAndSurplus) {
       {"[instruments]\n'A' 1 2 0\n[addheaderlines]\nX",
        "I:A 1 2 0\nA:X\nL:Warnung: ini-file endet ohne [end]\n"},
       {"", "L:Warnung: ini-file ist leer\n"},
+      // The check's tolerance in pixels: the last good number counts.
+      {"[checktolerance]\n1.5\n0\nzwei\n[end]\n",
+       "T: 1.5\nL:Warnung: fehlerhafte Toleranz im ini-file übergangen: 0\n"
+       "L:Warnung: fehlerhafte Toleranz im ini-file übergangen: zwei\n"},
       // Blanks decide where the numbers are: one after the quote, one between the numbers.
       {"[instruments]\n'B' 0.5  0.25 1\n'C'  0.5 0.25 1\n'broken 1 2 3\n'D' 1\n'ok' 1 2 3\n[end]\n",
        "I:B .5 .25 1\nI:C 0 .5 .251\nI:ok 1 2 3\n"
