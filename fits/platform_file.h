@@ -167,4 +167,9 @@ inline constexpr int kClosedPipeSignal = 13;
 // redrawn in place.
 bool StandardErrorIsTerminal();
 
+// Asks the system to back a large buffer not yet touched with large memory
+// pages: an image of a hundred megabytes then costs dozens of page faults,
+// not tens of thousands. Only a hint; nothing where the system has none.
+void PreferLargePages(void* data, std::size_t bytes);
+
 }  // namespace fits::platform
