@@ -13,7 +13,7 @@
 namespace imageview {
 
 inline constexpr std::string_view kLoadingText = "Bild wird geladen";
-inline constexpr std::string_view kNoHeaderText = "Kein Bild: Header nicht lesbar";
+inline constexpr std::string_view kNoHeaderText = "Kein Bild: die Datei ließ sich nicht lesen";
 // Why a click changed nothing though a star may be there.
 inline constexpr std::string_view kLockedText =
     "Referenzpixel gesperrt: das WCS der Datei wird übernommen, nichts geändert";
