@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/display_text.h"
+#include "app/image_window.h"
 #include "app/typing_limit.h"
 #include "coords/number_text.h"
 #include "coords/typed_text.h"
@@ -61,6 +62,7 @@ Form1::Form1() {
   setAcceptDrops(true);
   BuildControls();
   ConnectHandlers();
+  imageWindow = new ImageWindow(*this);  // after the handlers: it redraws once they have run
   Form_Load();
 }
 
