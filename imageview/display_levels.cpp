@@ -25,8 +25,12 @@ std::uint8_t LevelOf(const PixelData& pixels, const LevelTable& table, Element e
     }
     const double value = pixels.bzero + pixels.bscale * static_cast<double>(element);
     if (std::isnan(value)) return kBlankLevel;
-    const double step = std::clamp((value - table.black) * table.steps, 0.0, double{kBrightnessSteps - 1});
-    return table.byBrightness[static_cast<std::size_t>(step)];
+    // Written so that a NaN step (an infinite value times a zero step) takes the first entry.
+    const double step = (value - table.black) * table.steps;
+    const double last = kBrightnessSteps - 1;
+    return table.byBrightness[step >= last ? kBrightnessSteps - 1
+                              : step > 0.0 ? static_cast<std::size_t>(step)
+                                           : 0];
   }
 }
 
@@ -90,9 +94,8 @@ LevelTable MakeLevelTable(const PixelData& pixels, const DisplayMap& map) {
     for (std::size_t i = 0; i < table.byElement.size(); ++i) {
       const auto element = static_cast<Element>(static_cast<Unsigned>(i));
       const bool blank = pixels.blank && static_cast<std::int64_t>(element) == *pixels.blank;
-      table.byElement[i] =
-          blank ? kBlankLevel
-                : GreyOf(Brightness(map, pixels.bzero + pixels.bscale * static_cast<double>(element)));
+      const double value = pixels.bzero + pixels.bscale * static_cast<double>(element);
+      table.byElement[i] = blank || std::isnan(value) ? kBlankLevel : GreyOf(Brightness(map, value));
     }
   };
   if (std::holds_alternative<ImageVector<std::uint8_t>>(pixels.store)) {

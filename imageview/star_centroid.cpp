@@ -92,6 +92,7 @@ Star FindStar(const PixelData& pixels, double x, double y) {
                   sy += w * y;
                 });
   const double boxX = sx / sum, boxY = sy / sum;
+  if (!std::isfinite(boxX) || !std::isfinite(boxY)) return star;  // infinite values weigh nothing measurable
 
   // Then weights of the star's own width around the estimate, as FITS
   // catalogues' windowed positions: at low signal-to-noise they keep the
@@ -118,8 +119,10 @@ Star FindStar(const PixelData& pixels, double x, double y) {
     wy += stepY;
     if (std::hypot(stepX, stepY) < 1e-4) break;
   }
-  // A refinement that wandered off the star (a neighbour, a ragged sky) is not taken.
-  const bool refined = std::isfinite(wx) && std::isfinite(wy) && std::hypot(wx - boxX, wy - boxY) < star.fwhm;
+  // A refinement that wandered off the star (a neighbour, a ragged sky, the
+  // image's edge) is not taken.
+  const bool refined = std::hypot(wx - boxX, wy - boxY) < star.fwhm && wx >= -0.5 && wy >= -0.5 &&
+                       wx <= pixels.width - 0.5 && wy <= pixels.height - 0.5;
   star.x = (refined ? wx : boxX) + 1.0;
   star.y = (refined ? wy : boxY) + 1.0;
   star.code = StarCode::Found;
