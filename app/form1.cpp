@@ -66,6 +66,11 @@ Form1::Form1() {
   Form_Load();
 }
 
+// The image window reads the shared state and the fields: it goes while they are still there.
+Form1::~Form1() {
+  delete imageWindow;
+}
+
 void Form1::BuildControls() {
   // Created in tab order, so Qt's focus chain follows it.
   cmd_fitsauswahl = Place(new QPushButton("fits lesen", this), "cmd_fitsauswahl", 240, 120, 1215, 495);

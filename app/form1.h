@@ -36,6 +36,7 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   static constexpr int kClientHeightTwips = 3510;
 
   Form1();
+  ~Form1() override;
 
   SharedState shared;
   pipeline::LogFile logFile;

@@ -47,7 +47,7 @@ void Label(QPainter& painter, QPointF at, const QRectF& frame, const QString& te
   for (const QRectF& other : drawn)
     if (other.intersects(box)) return;
   drawn.push_back(box);
-  painter.fillRect(box, QColor(0, 0, 0, 140));
+  painter.fillRect(box, QColor(0, 0, 0, 190));
   painter.setPen(kLabelColour);
   painter.drawText(box, Qt::AlignCenter, text);
 }
