@@ -136,8 +136,10 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::error_code error;
   fs::remove_all(kDir, error);
+  // About three times the ratio measured when the limit was set (4.5 to 5: some 230 ms against 50 ms, the
+  // load paying for fresh memory as the window's does), which keeps the picture well within a second.
   reporter.PrintRatio("BM_LoadFrame", "BM_ReadFrameBytes", "load and stretch 122 MB frame / read its bytes",
-                      99.0);
+                      15.0);
   // The data in their own type, their halves and a sample: at most twice the image.
   std::printf("load peak memory / image bytes (limit 2): %.5f%s\n", loadPeakOverImage,
               loadPeakOverImage < 0.0 || loadPeakOverImage > 2.0 ? "  OVER LIMIT" : "");
