@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/display_text.h"
+#include "app/image_window.h"
 #include "app/typing_limit.h"
 #include "coords/number_text.h"
 #include "coords/typed_text.h"
@@ -61,7 +62,13 @@ Form1::Form1() {
   setAcceptDrops(true);
   BuildControls();
   ConnectHandlers();
+  imageWindow = new ImageWindow(*this);  // after the handlers: it redraws once they have run
   Form_Load();
+}
+
+// The image window reads the shared state and the fields: it goes while they are still there.
+Form1::~Form1() {
+  delete imageWindow;
 }
 
 void Form1::BuildControls() {

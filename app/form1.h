@@ -22,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
+class ImageWindow;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,6 +36,7 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   static constexpr int kClientHeightTwips = 3510;
 
   Form1();
+  ~Form1() override;
 
   SharedState shared;
   pipeline::LogFile logFile;
@@ -76,6 +78,8 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   QLabel* Image1;
   QTimer* Timer1;
   CommonDialog CommonDialog1;
+  // "Bild": the image of the file read last, with the sky the entries describe.
+  ImageWindow* imageWindow;
 
   void Form_Load();
   void cmd_fitsauswahl_Click();

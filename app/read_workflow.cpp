@@ -8,6 +8,7 @@
 
 #include "app/display_text.h"
 #include "app/form1.h"
+#include "app/image_window.h"
 #include "app/typing_limit.h"
 #include "fits/read_status.h"
 
@@ -46,6 +47,7 @@ void Form1::ReadFile(const std::string& path) {
                                                   {}},
                                                  *this, logFile);
   TakeReadResult(read, logCreated);
+  imageWindow->ShowReadFile();
 }
 
 void Form1::TakeReadResult(pipeline::InputRead& read, bool logCreated) {

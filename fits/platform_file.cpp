@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #ifdef __linux__
@@ -503,6 +504,19 @@ void RequestStop(int signal) {
 
 bool StandardErrorIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;
+}
+
+void PreferLargePages(void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  // madvise wants a page-aligned start; the buffer's first partial page keeps small pages.
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto start = (reinterpret_cast<std::uintptr_t>(data) + page - 1) / page * page;
+  const auto end = reinterpret_cast<std::uintptr_t>(data) + bytes;
+  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
 }
 
 }  // namespace fits::platform

@@ -170,4 +170,9 @@ bool StandardErrorIsTerminal();
 // The folder the running executable lies in; empty when the system cannot say.
 std::filesystem::path ProgramFolder();
 
+// Asks the system to back a large buffer not yet touched with large memory
+// pages: an image of a hundred megabytes then costs dozens of page faults,
+// not tens of thousands. Only a hint; nothing where the system has none.
+void PreferLargePages(void* data, std::size_t bytes);
+
 }  // namespace fits::platform

@@ -549,4 +549,7 @@ bool StandardErrorIsTerminal() {
   return ::_isatty(_fileno(stderr)) != 0;
 }
 
+// Large pages on Windows need a privilege users do not have.
+void PreferLargePages(void*, std::size_t) {}
+
 }  // namespace fits::platform

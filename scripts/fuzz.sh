@@ -15,7 +15,7 @@ trap 'rm -rf "$work"' EXIT
 
 failed=()
 summary=()
-for target in read_header ini_reader typed_text journal; do
+for target in read_header ini_reader typed_text journal pixels; do
   corpus="$work/corpus-$target"
   cp -r "fuzz/corpus/$target" "$corpus"
   dict=()

@@ -7,6 +7,9 @@ make_fits.py KIND PATH, KIND one of:
                  EXTEND = T, each HDU with CHECKSUM and DATASUM
   cfitsio        5 x 4 BITPIX 16 zeros with a TAN WCS written by cfitsio itself:
                  its numbers with 16 digits, past column 31 ("-2.777777777777778E-04")
+  star BITPIX    64 x 48 sky of 100 with a star of 150 at FITS (20.3, 30.7), FWHM 3,
+                 and one missing value at (60, 5): BLANK for 16 bits (stored
+                 unsigned, BZERO 32768), NaN for floating point
 """
 import sys
 
@@ -45,5 +48,18 @@ elif kind == "cfitsio":
         lib.ffpkyd(fptr, key.encode(), ctypes.c_double(value), 15, b"world", ctypes.byref(status))
     lib.ffclos(fptr, ctypes.byref(status))
     sys.exit(status.value)
+elif kind == "star":
+    bitpix = int(sys.argv[3])
+    y, x = np.mgrid[1:49, 1:65]
+    sky = 100 + 150 * np.exp(-((x - 20.3) ** 2 + (y - 30.7) ** 2) / (2 * (3 / 2.3548) ** 2))
+    dtype = {8: np.uint8, 16: np.uint16, 32: np.int32, -32: np.float32, -64: np.float64}[bitpix]
+    data = (sky if bitpix < 0 else np.round(sky)).astype(dtype)
+    star = fits.PrimaryHDU(data)
+    if bitpix < 0:
+        star.data[4, 59] = np.nan
+    elif bitpix == 16:
+        star.data[4, 59] = 0
+        star.header["BLANK"] = -32768
+    star.writeto(path, overwrite=True)
 else:
     sys.exit(f"unknown kind {kind}")
