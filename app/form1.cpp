@@ -241,6 +241,6 @@ void Form1::SetStatus(std::string_view text) {
   tb_statusline->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void Form1::SetStatus(fits::SaveCode code) {
-  SetStatus(fits::StatusText(code));
+void Form1::SetStatus(fits::SaveCode code, std::string_view reason) {
+  SetStatus(pipeline::StatusNamingLog(fits::StatusText(code), logFile, reason));
 }

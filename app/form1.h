@@ -117,7 +117,9 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   int SelectedInstrumentRow() const;
 
   void SetStatus(std::string_view text);
-  void SetStatus(fits::SaveCode code);
+  // A text that points to the log names this window's log, or gives the
+  // reason itself when there is none.
+  void SetStatus(fits::SaveCode code, std::string_view reason = {});
 
   // The header reader's way into the window.
   void SetFieldText(fits::CoordinateBox box, const std::string& text) override;
@@ -138,7 +140,7 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   // fit 16 bits.
   bool MirrorCrpix2();
   // Takes a finished read into the shared state and the status line.
-  void TakeReadResult(pipeline::InputRead& read, bool logCreated);
+  void TakeReadResult(pipeline::InputRead& read);
   // The header to compose from the shared state and the options.
   fits::HeaderPlan PlanFromSharedState() const;
   // False, with a status text, when nothing may be saved now.

@@ -37,7 +37,7 @@ void Form1::ReadFile(const std::string& path) {
     control->setEnabled(true);
   setWindowTitle("VELORIN: ..." + QString::fromStdString(shared.InputFileName).right(kCaptionPathCharacters));
 
-  const bool logCreated = logFile.Recreate("logfile.txt");
+  logFile.Recreate("logfile.txt");
   if (inputFile.is_open()) inputFile.close();
   pipeline::InputRead read = pipeline::ReadInput({path,
                                                   shared.StartDirectory,
@@ -45,10 +45,10 @@ void Form1::ReadFile(const std::string& path) {
                                                   static_cast<std::size_t>(shared.InstrumentCount),
                                                   {}},
                                                  *this, logFile);
-  TakeReadResult(read, logCreated);
+  TakeReadResult(read);
 }
 
-void Form1::TakeReadResult(pipeline::InputRead& read, bool logCreated) {
+void Form1::TakeReadResult(pipeline::InputRead& read) {
   const fits::HeaderReadResult& result = read.header;
   shared.ReadStatus = static_cast<std::int16_t>(result.code);
   shared.FatalError = result.fatal;
@@ -71,7 +71,7 @@ void Form1::TakeReadResult(pipeline::InputRead& read, bool logCreated) {
   if (read.instrumentsLoaded) shared.InstrumentsPending = false;
   inputFile = std::move(read.input);
 
-  SetStatus(pipeline::ReadStatusText(read, logCreated));
+  SetStatus(pipeline::ReadStatusText(read, true) + pipeline::LogSuffix(logFile));
   // A failed read after a good one must not leave saving open.
   cmd_start->setEnabled(fits::IsUsable(result.code));
 }

@@ -97,7 +97,7 @@ void Form1::WriteAndReport(fits::ComposedHeader& header) {
     Image1->setVisible(false);
     ShowWcsGroup();
   }
-  SetStatus(result.code);
+  SetStatus(result.code, result.error);
 }
 
 void Form1::SetSaveOptionsVisible(bool visible) {

@@ -1,5 +1,8 @@
 // Reading a file through the window: what it shows, what it logs, what it
 // takes from velorin.ini, and what a failed or cancelled read leaves.
+#include <cerrno>
+#include <cstring>
+
 #include "window_fixture.h"
 
 class ReadWorkflow : public app_test::WindowTest {
@@ -81,10 +84,31 @@ TEST_F(ReadWorkflow, FailedReadAfterAGoodOneClosesSaving) {
   }
   EXPECT_NE(Log().find("Error: Datei kann nicht geöffnet werden"), std::string::npos);
   fs::remove(Path("logfile.txt"));
-  fs::create_directory(Path("logfile.txt"));  // cannot be created as a file
+  fs::create_directory(Path("logfile.txt"));  // cannot be created as a file: the status gives the reason,
   ReadFile(Path("m35.fit"));
-  EXPECT_EQ(Status() + (form->cmd_start->isEnabled() ? " open" : ""),
-            "Fitsfileheader gelesen - Warnung: kein logfile.txt open");
+  const std::string read = Status() + (form->cmd_start->isEnabled() ? " open|" : "|");
+  form->Chk_speichernunter->setChecked(true);  // as it does for a save that fails then
+  AnswerDialog(Path("missing/m35.fit"));
+  Save();
+  EXPECT_EQ(read + Status(), "Fitsfileheader gelesen - Warnung: logfile.txt nicht anlegbar: " +
+                                 std::string(std::strerror(EISDIR)) +
+                                 " open|FATAL: Speichern fehlgeschlagen: Anlegen einer Datei neben " +
+                                 Path("missing/m35.fit") + " fehlgeschlagen: " + std::strerror(ENOENT));
+}
+
+TEST_F(ReadWorkflow, EachWindowWritesALogOfItsOwn) {
+  Write("a.fit", kPlain);
+  Write("b.fit", kWcs);
+  ReadFile(Path("a.fit"));
+  Form1 other;  // a second window started in the same folder reads while the first one works
+  other.ReadFile(Path("b.fit"));
+  Save();
+  EXPECT_EQ(other.tb_statusline->text().toStdString() + "|" + Status(),
+            "Fitsfileheader gelesen - Log in logfile-2.txt|FERTIG");
+  const std::string opening = "**** FITS-fileheader von Input-Datei ";
+  EXPECT_TRUE(Log().starts_with(opening + Path("a.fit")) && Log().find('\0') == std::string::npos &&
+              Log().ends_with("**** Ende des FITS-fileheaders der Output-Datei ****\r\n") &&
+              Slurp(Path("logfile-2.txt")).starts_with(opening + Path("b.fit")));
 }
 
 TEST_F(ReadWorkflow, IniFirstLoadBuildsTheListLaterLoadsOnlyTheLinesAndTheTableNeverOverflows) {
