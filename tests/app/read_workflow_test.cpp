@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "config/ini_reader.h"
 #include "window_fixture.h"
 
 class ReadWorkflow : public app_test::WindowTest {
@@ -118,6 +119,9 @@ TEST_F(ReadWorkflow, IniFirstLoadBuildsTheListLaterLoadsOnlyTheLinesAndTheTableN
   fs::create_directory(Path("velorin.ini"));  // a directory in its place
   LoadIni("");
   ASSERT_TRUE(form->shared.InstrumentsPending && fs::remove(Path("velorin.ini")));
+  LoadIni(std::string(config::kIniMostBytes + 1, '\n'));  // too large to be one: not read at all
+  EXPECT_TRUE(form->shared.InstrumentsPending &&
+              Status() == "Fitsfileheader gelesen - Warnung: velorin.ini zu groß, nicht gelesen");
   // The names keep their bytes and show readably, with a Latin-1 fallback.
   LoadIni(
       "[instruments]\n'Sch\xC3\xBCler 1' 1 1 0\n'M\xFCller 2' 0.000139 0.000139 1.5\n[addheaderlines]\n"
