@@ -121,6 +121,8 @@ void Form1::ConnectHandlers() {
   connect(cmd_fitsauswahl, &QPushButton::clicked, this, &Form1::cmd_fitsauswahl_Click);
   connect(cmd_start, &QPushButton::clicked, this, &Form1::cmd_start_Click);
   connect(chk_wcs, &QCheckBox::toggled, this, &Form1::chk_wcs_Click);
+  // Only a click is the user's: a check the file's WCS made is not.
+  connect(chk_wcs, &QCheckBox::clicked, this, [this] { shared.WcsCheckedByFile = false; });
   connect(ob_flipNS, &QRadioButton::toggled, this, [this](bool selected) {
     if (selected) ob_flipNS_Click();
   });

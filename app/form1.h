@@ -139,6 +139,9 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   // Mirrors Crpix2 at Naxis2; false (nothing changed) when the result does not
   // fit 16 bits.
   bool MirrorCrpix2();
+  // Takes the previous file's row out of the instrument list and its check
+  // out of "Add WCS-Info", so nothing of it reaches the next file.
+  void ForgetPreviousFile();
   // Takes a finished read into the shared state and the status line.
   void TakeReadResult(pipeline::InputRead& read);
   // The header to compose from the shared state and the options.

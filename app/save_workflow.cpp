@@ -93,10 +93,7 @@ void Form1::WriteAndReport(fits::ComposedHeader& header) {
                             header, logFile);
   cmd_fitsauswahl->setEnabled(true);
   SetSaveOptionsVisible(true);
-  if (ob_flipNS->isChecked()) {
-    Image1->setVisible(false);
-    ShowWcsGroup();
-  }
+  chk_wcs_Click();  // the group is shown again only where "Add WCS-Info" wants it
   SetStatus(result.code, result.error);
 }
 

@@ -23,6 +23,9 @@ struct SharedState {
   bool InstrumentsPending = false;
   bool FlipNorthSouth = false;
   std::string StartDirectory;
+  // "Add WCS-Info" was checked by the file's own WCS, not by the user: the
+  // next file without one unchecks it again.
+  bool WcsCheckedByFile = false;
 
   std::int16_t Bitpix = 0;
   std::int16_t Naxis1 = 0;
@@ -44,9 +47,11 @@ struct SharedState {
   std::array<std::string, kRemoveKeyLimit> RemoveKeys;
   std::int16_t RemoveKeyCount = 0;
 
-  // Row n is entry n of the instrument list.
+  // Row n is entry n of the instrument list: the rows of velorin.ini, then
+  // at most one row of the file read last, whose own WCS was taken.
   std::array<config::Instrument, kInstrumentLimit> InstrumentTable;
   std::int16_t InstrumentCount = 0;
+  bool FileInstrumentListed = false;  // the last row is the file's
 
   bool HasWcs = false;
   std::string Telescope;

@@ -57,7 +57,8 @@ InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& lo
     return read;
   }
 
-  const config::IniRoom room{kAddedLineLimit, kRemoveKeyLimit, kInstrumentLimit - request.instrumentRows};
+  // One row stays free for the file's own WCS, so it always finds one.
+  const config::IniRoom room{kAddedLineLimit, kRemoveKeyLimit, kInstrumentLimit - 1 - request.instrumentRows};
   config::IniContents contents =
       LoadConfiguration(request.startDirectory, request.iniFile, request.instrumentsPending, room, log);
   read.keepLines = std::move(contents.addedLines);

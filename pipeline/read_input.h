@@ -24,7 +24,8 @@ class InputWindow : public fits::ReaderWindow {
 };
 
 // The lists' sizes, shared by everything that fills them; the header's own
-// cards are carried however many there are.
+// cards are carried however many there are. velorin.ini's instruments leave
+// the last row to the file's own WCS.
 inline constexpr std::size_t kAddedLineLimit = 201;
 inline constexpr std::size_t kRemoveKeyLimit = 201;
 inline constexpr std::size_t kInstrumentLimit = 31;

@@ -70,6 +70,42 @@ TEST_F(ReadWorkflow, FileWithWcsShowsItsPositionAndBecomesAnInstrument) {
             "C142");
 }
 
+// Read one after another: the row of a file's own WCS and its check of "Add WCS-Info" last until the next
+// read; the user's choice of a row and the user's own check stay.
+TEST_F(ReadWorkflow, NothingOfOneFileReachesTheNext) {
+  Write("solved.fit", kWcs);
+  Write("raw.fit", kPlain);
+  Write("sin.fit",
+        fits_test::MakeFits(3, 2, {"CTYPE1  = 'RA---SIN'", "CTYPE2  = 'DEC--SIN'", "EQUINOX = 1950.0"}));
+  const std::string locked = "v+ v+ v+x v+ v+x v+ | v- | h+ ", open = "v+ v+ v+ v+ v+x v+ | h+ | v+ ",
+                    mine = "v+ v+ v+x v+ v+x v+ | v+ | h+ ", saved = "v+ v- v+ v+ v+x v+ | h+ | v+ ";
+  const std::pair<std::string, std::string> steps[] = {
+      {"solved.fit", locked + "3 2"}, {"raw.fit", open + "2 -1"},
+      {"solved.fit", locked + "3 2"}, {"pick", locked + "3 0"},
+      {"solved.fit", locked + "3 2"}, {"pick", locked + "3 0"},
+      {"raw.fit", open + "2 0"},      {"click", mine + "2 0"},
+      {"solved.fit", locked + "3 2"}, {"raw.fit", mine + "2 -1"},
+      {"click", open + "2 -1"},       {"solved.fit", locked + "3 2"},
+      {"sin.fit", open + "2 -1"},     {"save", saved + "2 -1FERTIG"},
+      {"raw.fit", open + "2 -1"},     {"flip", "v+ v- v+ v+x v+ v+ | h+ | v+ 2 -1FERTIG"}};
+  for (const auto& [step, seen] : steps) {
+    if (step == "pick") form->Cb_instrume->setCurrentIndex(0);
+    if (step == "click") QTest::mouseClick(form->chk_wcs, Qt::LeftButton, {}, QPoint(5, 8));
+    if (step == "flip") form->ob_flipNS->setChecked(true);
+    if (step == "save" || step == "flip") Save();
+    if (step.ends_with(".fit")) ReadFile(Path(step));
+    EXPECT_EQ(State() + std::to_string(form->Cb_instrume->count()) + " " +
+                  std::to_string(form->SelectedInstrumentRow()) +
+                  (step == "save" || step == "flip" ? Status() : ""),
+              seen)
+        << step;
+  }
+  // No WCS was asked for: the SIN file keeps its own, the raw one gets none.
+  EXPECT_TRUE(Slurp(Path("sin.fit")).find("'RA---SIN'") != std::string::npos &&
+              Slurp(Path("sin.fit")).find("TAN") == std::string::npos &&
+              Slurp(Path("raw.fit")).find("CTYPE1") == std::string::npos);
+}
+
 TEST_F(ReadWorkflow, FailedReadAfterAGoodOneClosesSaving) {
   Write("m35.fit", kPlain);
   Write("cube.fit", Header("SIMPLE  = T|BITPIX  = 16|NAXIS   = 3|NAXIS1  = 3|NAXIS2  = 2|END"));
@@ -135,12 +171,15 @@ TEST_F(ReadWorkflow, IniFirstLoadBuildsTheListLaterLoadsOnlyTheLinesAndTheTableN
   EXPECT_EQ(std::to_string(form->Cb_instrume->count()) + form->shared.KeepLines[1] +
                 std::to_string(form->shared.KeepLineCount) + std::to_string(form->shared.RemoveKeyCount),
             "2B20");
-  form->shared.InstrumentsPending = true;  // the table never overflows its 31 rows
-  form->shared.InstrumentCount = 5;        // rows already taken over the run
+  form = std::make_unique<Form1>();  // the table never overflows its 31 rows, one kept for a file's own
   std::string text = "[instruments]\n";
   for (int i = 0; i < 40; ++i) text += "'I" + std::to_string(i) + "' 1 1 0\n";
   LoadIni(text + "[end]\n");
-  EXPECT_EQ(std::to_string(form->shared.InstrumentCount) + form->shared.InstrumentTable[30].name +
-                (Logged("Warnung: zu viele Instrumente im ini-file, Rest ignoriert") ? " logged" : ""),
-            "31I25 logged");
+  EXPECT_TRUE(form->shared.InstrumentCount == 30 &&
+              Logged("Warnung: zu viele Instrumente im ini-file, Rest ignoriert"));
+  Write("orion.fit", kWcs);
+  for (int read = 0; read < 3; ++read) ReadFile(Path("orion.fit"));  // each time its row, and saved with it
+  Save();
+  EXPECT_EQ(Status() + form->shared.InstrumentTable[30].name + std::to_string(form->Cb_instrume->count()),
+            "FERTIGC1431");
 }
