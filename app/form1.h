@@ -150,10 +150,8 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   bool SaveAllowed(const fits::HeaderPlan& plan);
   // Asks for the output name when "speichern unter" is checked; false on cancel.
   bool ChooseOutputFile();
-  // Composes the header for the chosen option and keeps what the composer
-  // changed in the shared state.
-  fits::ComposedHeader WriteHeader(const fits::HeaderPlan& plan);
-  // Writes the output and shows the outcome.
+  // Writes the output and shows the outcome; the scale and rotation written
+  // are kept in the shared state once the file is saved.
   void WriteAndReport(fits::ComposedHeader& header);
   void SetSaveOptionsVisible(bool visible);
   // Where the input's data lie, as the read found them.

@@ -77,21 +77,21 @@ bool Form1::ChooseOutputFile() {
   return true;
 }
 
-fits::ComposedHeader Form1::WriteHeader(const fits::HeaderPlan& plan) {
-  fits::ComposedHeader header = fits::ComposeHeader(plan);
-  shared.Cdelt1 = header.cdelt1;
-  shared.Cdelt2 = header.cdelt2;
-  shared.Crota1 = header.crota1;
-  shared.Crota2 = header.crota2;
-  return header;
-}
-
 void Form1::WriteAndReport(fits::ComposedHeader& header) {
   const fits::SaveResult result =
       pipeline::WriteOutput({shared.InputFileName, shared.OutputFileName, InputLayout(), shared.InputAsRead,
                              ob_flipNS->isChecked()},
                             header, logFile);
+  if (result.ok()) {
+    shared.Cdelt1 = header.cdelt1;
+    shared.Cdelt2 = header.cdelt2;
+    shared.Crota1 = header.crota1;
+    shared.Crota2 = header.crota2;
+  }
   cmd_fitsauswahl->setEnabled(true);
+  // A save that failed or was refused may be tried again with the same
+  // entries; one that succeeded needs a new read.
+  cmd_start->setEnabled(!result.ok());
   SetSaveOptionsVisible(true);
   chk_wcs_Click();  // the group is shown again only where "Add WCS-Info" wants it
   SetStatus(result.code, result.error);
@@ -110,7 +110,7 @@ void Form1::SaveHeaderOnly() {
   cmd_fitsauswahl->setEnabled(false);
   cmd_start->setEnabled(false);
   SetSaveOptionsVisible(false);
-  fits::ComposedHeader header = WriteHeader(plan);
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
   WriteAndReport(header);
 }
 
@@ -127,7 +127,7 @@ void Form1::SaveWithPixelData() {
 
   inputFile.close();
   SetStatus(fits::SaveCode::WritingData);
-  fits::ComposedHeader header = WriteHeader(plan);
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
   OneTickPause(kRepaintPauseMs);
   WriteAndReport(header);
 }
