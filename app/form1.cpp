@@ -197,6 +197,10 @@ void Form1::chk_wcs_Click() {
   } else {
     ShowWcsGroup();
     Image1->setVisible(false);
+    // A flip chosen without a WCS kept its Y; with a WCS it must be mirrored,
+    // or the flip is given up.
+    if (shared.Crpix2Unmirrored && !MirrorCrpix2()) ob_NurHeader->setChecked(true);
+    shared.Crpix2Unmirrored = false;
   }
 }
 
@@ -217,7 +221,11 @@ bool Form1::MirrorCrpix2() {
 void Form1::ob_flipNS_Click() {
   // A repeated selection of the option already in force must not mirror again.
   if (shared.FlipNorthSouth) return;
-  if (!MirrorCrpix2()) {
+  // Without a WCS to write, Y is not saved: a Y that has no mirror in 16 bits
+  // never stands in the way of a flip.
+  if (!chk_wcs->isChecked() && !fits::MirroredCrpix2(shared.Naxis2, shared.Crpix2)) {
+    shared.Crpix2Unmirrored = true;
+  } else if (!MirrorCrpix2()) {
     ob_NurHeader->setChecked(true);  // its handler finds the flag clear and keeps Crpix2
     return;
   }
@@ -226,10 +234,11 @@ void Form1::ob_flipNS_Click() {
 
 void Form1::ob_NurHeader_Click() {
   if (!shared.FlipNorthSouth) return;
-  if (!MirrorCrpix2()) {
+  if (!shared.Crpix2Unmirrored && !MirrorCrpix2()) {
     ob_flipNS->setChecked(true);  // its handler finds the flag set and keeps Crpix2
     return;
   }
+  shared.Crpix2Unmirrored = false;
   shared.FlipNorthSouth = false;
 }
 

@@ -30,6 +30,7 @@ void Form1::ReadFile(const std::string& path) {
   shared.ReadStatus = 0;
   shared.FatalError = false;
   shared.FlipNorthSouth = false;
+  shared.Crpix2Unmirrored = false;
   ob_NurHeader->setChecked(true);  // its handler finds the flag clear
   ForgetPreviousFile();
   shared.InputFileName = path;

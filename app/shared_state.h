@@ -22,6 +22,9 @@ struct SharedState {
   bool FatalError = false;
   bool InstrumentsPending = false;
   bool FlipNorthSouth = false;
+  // The flip was chosen while no WCS was to be written and Y has no mirror
+  // in 16 bits: Y still counts from the unflipped edge.
+  bool Crpix2Unmirrored = false;
   std::string StartDirectory;
   // "Add WCS-Info" was checked by the file's own WCS, not by the user: the
   // next file without one unchecks it again.
