@@ -27,6 +27,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class SaveProgress;
 
 class Form1 : public QWidget, public pipeline::InputWindow {
  public:
@@ -150,9 +151,12 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   bool SaveAllowed(const fits::HeaderPlan& plan);
   // Asks for the output name when "speichern unter" is checked; false on cancel.
   bool ChooseOutputFile();
+  // Closes the input, disables the buttons and hides the options while a
+  // save runs.
+  void LockForSave();
   // Writes the output and shows the outcome; the scale and rotation written
   // are kept in the shared state once the file is saved.
-  void WriteAndReport(fits::ComposedHeader& header);
+  void WriteAndReport(fits::ComposedHeader& header, SaveProgress& progress);
   void SetSaveOptionsVisible(bool visible);
   // Where the input's data lie, as the read found them.
   fits::ImageLayout InputLayout() const;

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "app/form1.h"
+#include "app/save_progress.h"
 #include "fits/fits_sizes.h"
 #include "fits/read_status.h"
 
@@ -77,11 +78,11 @@ bool Form1::ChooseOutputFile() {
   return true;
 }
 
-void Form1::WriteAndReport(fits::ComposedHeader& header) {
-  const fits::SaveResult result =
-      pipeline::WriteOutput({shared.InputFileName, shared.OutputFileName, InputLayout(), shared.InputAsRead,
-                             ob_flipNS->isChecked()},
-                            header, logFile);
+void Form1::WriteAndReport(fits::ComposedHeader& header, SaveProgress& progress) {
+  const fits::SaveResult result = pipeline::WriteOutput(
+      {shared.InputFileName, shared.OutputFileName, InputLayout(), shared.InputAsRead, ob_flipNS->isChecked(),
+       nullptr, [&progress](std::int64_t done, std::int64_t total) { progress.Report(done, total); }},
+      header, logFile);
   if (result.ok()) {
     shared.Cdelt1 = header.cdelt1;
     shared.Cdelt2 = header.cdelt2;
@@ -103,31 +104,34 @@ void Form1::SetSaveOptionsVisible(bool visible) {
     option->setVisible(visible);
 }
 
-void Form1::SaveHeaderOnly() {
-  const fits::HeaderPlan plan = PlanFromSharedState();
-  if (!SaveAllowed(plan) || !ChooseOutputFile()) return;
+void Form1::LockForSave() {
   inputFile.close();
   cmd_fitsauswahl->setEnabled(false);
   cmd_start->setEnabled(false);
   SetSaveOptionsVisible(false);
+}
+
+void Form1::SaveHeaderOnly() {
+  const fits::HeaderPlan plan = PlanFromSharedState();
+  if (!SaveAllowed(plan) || !ChooseOutputFile()) return;
+  SaveProgress progress(tb_statusline);
+  LockForSave();
   fits::ComposedHeader header = fits::ComposeHeader(plan);
-  WriteAndReport(header);
+  WriteAndReport(header, progress);
 }
 
 void Form1::SaveWithPixelData() {
   const fits::HeaderPlan plan = PlanFromSharedState();
   if (!SaveAllowed(plan) || !ChooseOutputFile()) return;
+  SaveProgress progress(tb_statusline);
   SetStatus(fits::SaveCode::ReadingData);
-  cmd_fitsauswahl->setEnabled(false);
-  cmd_start->setEnabled(false);
-  SetSaveOptionsVisible(false);
+  LockForSave();
   HideWcsGroup();
   Image1->setVisible(true);
   OneTickPause(kRepaintPauseMs);
 
-  inputFile.close();
   SetStatus(fits::SaveCode::WritingData);
   fits::ComposedHeader header = fits::ComposeHeader(plan);
   OneTickPause(kRepaintPauseMs);
-  WriteAndReport(header);
+  WriteAndReport(header, progress);
 }

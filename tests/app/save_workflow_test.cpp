@@ -1,6 +1,10 @@
 // Saving through the window, each saved file judged by fitsverify and astropy.
 #include <sys/resource.h>
 
+#include <QKeyEvent>
+#include <QTimer>
+#include <set>
+
 #include "fits/platform_file.h"
 #include "window_fixture.h"
 
@@ -142,6 +146,38 @@ TEST_F(SaveWorkflow, ChecksumsStayTrueAndExtensionsFollowUnchanged) {
     EXPECT_TRUE(recomputed ||
                 saved.substr(saved.find("DATASUM ="), 80) == input.substr(input.find("DATASUM ="), 80));
     EXPECT_EQ(saved.substr(5760), input.substr(5760));  // extensions after one header and one data record
+  }
+}
+
+// Input made while a flip or a copy writes is dropped, never delivered once the window is free again.
+TEST_F(SaveWorkflow, ALongSaveShowsHowFarItIsAndDropsInputMadeMeanwhile) {
+  Write("a.fit", fits_test::MakeFits(200, 150));
+  std::set<std::string> seen;  // the status texts shown while it writes
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    seen.insert(Status());
+    if (!Status().starts_with("BITTE WARTEN")) return;  // after the save, input is the user's again
+    QTest::keyClicks(form->tb_r, "7");
+    for (QWidget* button : {form->cmd_fitsauswahl, form->cmd_start})
+      QTest::mouseClick(button, Qt::LeftButton);
+    QCoreApplication::postEvent(form->tb_x, new QKeyEvent(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, "7"));
+  });
+  for (QRadioButton* option : {form->ob_flipNS, form->ob_NurHeader}) {
+    ReadAndEnterWcs("a.fit");
+    option->setChecked(true);
+    form->Chk_speichernunter->setChecked(option == form->ob_NurHeader);
+    AnswerDialog(Path("copy.fit"));
+    asked.clear();
+    const QString entered = form->tb_r->text() + form->tb_x->text();
+    during.start(0);
+    Save();
+    during.stop();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(seen.contains("BITTE WARTEN: schreibe Bilddaten 100 %") && Status() == "FERTIG" &&
+                form->tb_r->text() + form->tb_x->text() == entered &&
+                asked.find("lesen") == std::string::npos && Count(Log(), "von Output-Datei") == 1)
+        << Status() << " " << asked;
+    seen.clear();
   }
 }
 
