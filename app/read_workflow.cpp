@@ -37,7 +37,7 @@ void Form1::ReadFile(const std::string& path) {
   for (QWidget* control :
        std::initializer_list<QWidget*>{chk_wcs, ob_flipNS, ob_NurHeader, Chk_speichernunter})
     control->setEnabled(true);
-  setWindowTitle("VELORIN: ..." + QString::fromStdString(shared.InputFileName).right(kCaptionPathCharacters));
+  setWindowTitle("VELORIN: ..." + EscapedControls(DisplayName(path).right(kCaptionPathCharacters)));
 
   logFile.Recreate("logfile.txt");
   if (inputFile.is_open()) inputFile.close();
