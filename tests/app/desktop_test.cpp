@@ -42,19 +42,15 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
     ReadFileArgument(*form, arguments);
     EXPECT_EQ(form->shared.InputFileName + Status(),
               read.empty() ? "warte auf lesen von fitsfile" : Path(read) + "Fitsfileheader gelesen");
+    // A line break in a name breaks no line: the log and the caption show it escaped.
+    EXPECT_TRUE(read != "a\nb.fit" || (Log().find("/a\\x0Ab.fit ****\r\nSIMPLE") != std::string::npos &&
+                                       form->windowTitle().endsWith("/a\\x0Ab.fit")));
     if (read != "m35.fit") continue;
     EXPECT_EQ(
         Log() + Status() + form->windowTitle().toStdString() + (form->cmd_start->isEnabled() ? "+" : ""),
         dialog);
   }
   EXPECT_FALSE(fs::exists(dir / "logfile.txt"));
-  ReadFileArgument(*form, {"velorin", "a\nb.fit"});  // a line break in the name breaks no line
-  std::string tail = Path("a\nb.fit").substr(Path("a\nb.fit").size() - 30);
-  tail.replace(tail.find('\n'), 1, "\\x0A");
-  EXPECT_TRUE(Log().starts_with("**** FITS-fileheader von Input-Datei " + dir.path.string() +
-                                "/a\\x0Ab.fit ****\r\nSIMPLE") &&
-              form->windowTitle().toStdString() == "VELORIN: ..." + tail)
-      << Log() << form->windowTitle().toStdString();
 }
 
 TEST_F(DesktopTest, OnlyOneLocalFitsFileIsTakenByDrop) {
