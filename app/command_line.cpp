@@ -1,19 +1,32 @@
 #include "app/command_line.h"
 
-#include <QFileInfo>
+#include <filesystem>
 
 #include "app/form1.h"
+#include "fits/platform_file.h"
 
-void ReadFileArgument(Form1& window, const QStringList& arguments) {
+std::vector<std::string> ArgumentNames(const QStringList& arguments, int argc, char** argv) {
+  std::vector<std::string> names;
+  for (qsizetype index = 0; index < arguments.size(); ++index)
+    names.push_back(arguments[index].contains(QChar::ReplacementCharacter) && index < argc
+                        ? std::string(argv[index])
+                        : arguments[index].toStdString());
+  return names;
+}
+
+void ReadFileArgument(Form1& window, const std::vector<std::string>& arguments) {
   bool optionsEnded = false;
-  for (qsizetype index = 1; index < arguments.size(); ++index) {
-    const QString& argument = arguments[index];
+  for (std::size_t index = 1; index < arguments.size(); ++index) {
+    const std::string& argument = arguments[index];
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
-    } else if (optionsEnded || !argument.startsWith(QLatin1Char('-'))) {
+    } else if (optionsEnded || !argument.starts_with('-')) {
       // The log, the caption and a later save all name the file by this path,
       // so a relative one must not depend on the working directory later.
-      window.ReadFile(QFileInfo(argument).absoluteFilePath().toStdString());
+      std::error_code error;
+      const std::filesystem::path path =
+          std::filesystem::absolute(fits::platform::NativePath(argument), error);
+      window.ReadFile(fits::platform::Utf8Name(path.lexically_normal()));
       return;
     }
   }

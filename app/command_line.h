@@ -3,11 +3,18 @@
 #pragma once
 
 #include <QStringList>
+#include <string>
+#include <vector>
 
 class Form1;
+
+// Each argument as the file system names it. Qt hands arguments over as
+// text, in which a name that is no UTF-8 (an old Latin-1 name) loses its
+// bytes to replacement characters; such an argument is taken from argv.
+std::vector<std::string> ArgumentNames(const QStringList& arguments, int argc, char** argv);
 
 // Reads the first argument after the program name that is not an option
 // ("-", "-x", "--x"; after "--" every argument is a file), made absolute as the
 // file dialog gives it. Other arguments are ignored; with no file the window
 // stays as started.
-void ReadFileArgument(Form1& window, const QStringList& arguments);
+void ReadFileArgument(Form1& window, const std::vector<std::string>& arguments);

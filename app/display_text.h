@@ -10,6 +10,10 @@
 // instrument name with umlauts in a single-byte encoding still reads well.
 QString DisplayName(std::string_view bytes);
 
+// The text with each control character written as "\xNN", as the log
+// writes it, so that a name with a line break keeps to one line.
+QString EscapedControls(const QString& text);
+
 // Field texts are plain ASCII numbers; both directions keep the bytes.
 inline QString FieldText(const std::string& text) {
   return QString::fromStdString(text);

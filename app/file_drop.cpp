@@ -22,6 +22,10 @@ std::optional<std::string> DroppedFitsFile(const QMimeData* data) {
   const QString suffix = QFileInfo(path).suffix();
   if (suffix.compare("fit", Qt::CaseInsensitive) != 0 && suffix.compare("fits", Qt::CaseInsensitive) != 0)
     return std::nullopt;
+  // A name that is no UTF-8 (an old Latin-1 name) lost its bytes in the
+  // text; the URL still holds them.
+  if (path.contains(QChar::ReplacementCharacter))
+    return QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1()).toStdString();
   return path.toStdString();
 }
 

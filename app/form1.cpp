@@ -128,6 +128,8 @@ void Form1::ConnectHandlers() {
   connect(cmd_fitsauswahl, &QPushButton::clicked, this, &Form1::cmd_fitsauswahl_Click);
   connect(cmd_start, &QPushButton::clicked, this, &Form1::cmd_start_Click);
   connect(chk_wcs, &QCheckBox::toggled, this, &Form1::chk_wcs_Click);
+  // Only a click is the user's: a check the file's WCS made is not.
+  connect(chk_wcs, &QCheckBox::clicked, this, [this] { shared.WcsCheckedByFile = false; });
   connect(ob_flipNS, &QRadioButton::toggled, this, [this](bool selected) {
     if (selected) ob_flipNS_Click();
   });
@@ -202,6 +204,10 @@ void Form1::chk_wcs_Click() {
   } else {
     ShowWcsGroup();
     Image1->setVisible(false);
+    // A flip chosen without a WCS kept its Y; with a WCS it must be mirrored,
+    // or the flip is given up.
+    if (shared.Crpix2Unmirrored && !MirrorCrpix2()) ob_NurHeader->setChecked(true);
+    shared.Crpix2Unmirrored = false;
   }
 }
 
@@ -222,7 +228,11 @@ bool Form1::MirrorCrpix2() {
 void Form1::ob_flipNS_Click() {
   // A repeated selection of the option already in force must not mirror again.
   if (shared.FlipNorthSouth) return;
-  if (!MirrorCrpix2()) {
+  // Without a WCS to write, Y is not saved: a Y that has no mirror in 16 bits
+  // never stands in the way of a flip.
+  if (!chk_wcs->isChecked() && !fits::MirroredCrpix2(shared.Naxis2, shared.Crpix2)) {
+    shared.Crpix2Unmirrored = true;
+  } else if (!MirrorCrpix2()) {
     ob_NurHeader->setChecked(true);  // its handler finds the flag clear and keeps Crpix2
     return;
   }
@@ -231,10 +241,11 @@ void Form1::ob_flipNS_Click() {
 
 void Form1::ob_NurHeader_Click() {
   if (!shared.FlipNorthSouth) return;
-  if (!MirrorCrpix2()) {
+  if (!shared.Crpix2Unmirrored && !MirrorCrpix2()) {
     ob_flipNS->setChecked(true);  // its handler finds the flag set and keeps Crpix2
     return;
   }
+  shared.Crpix2Unmirrored = false;
   shared.FlipNorthSouth = false;
 }
 
@@ -248,6 +259,6 @@ void Form1::SetStatus(std::string_view text) {
   tb_statusline->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void Form1::SetStatus(fits::SaveCode code) {
-  SetStatus(fits::StatusText(code));
+void Form1::SetStatus(fits::SaveCode code, std::string_view reason) {
+  SetStatus(pipeline::StatusNamingLog(fits::StatusText(code), logFile, reason));
 }

@@ -28,6 +28,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class SaveProgress;
 
 class Form1 : public QWidget, public pipeline::InputWindow {
  public:
@@ -121,7 +122,9 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   int SelectedInstrumentRow() const;
 
   void SetStatus(std::string_view text);
-  void SetStatus(fits::SaveCode code);
+  // A text that points to the log names this window's log, or gives the
+  // reason itself when there is none.
+  void SetStatus(fits::SaveCode code, std::string_view reason = {});
 
   // The header reader's way into the window.
   void SetFieldText(fits::CoordinateBox box, const std::string& text) override;
@@ -141,19 +144,23 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   // Mirrors Crpix2 at Naxis2; false (nothing changed) when the result does not
   // fit 16 bits.
   bool MirrorCrpix2();
+  // Takes the previous file's row out of the instrument list and its check
+  // out of "Add WCS-Info", so nothing of it reaches the next file.
+  void ForgetPreviousFile();
   // Takes a finished read into the shared state and the status line.
-  void TakeReadResult(pipeline::InputRead& read, bool logCreated);
+  void TakeReadResult(pipeline::InputRead& read);
   // The header to compose from the shared state and the options.
   fits::HeaderPlan PlanFromSharedState() const;
   // False, with a status text, when nothing may be saved now.
   bool SaveAllowed(const fits::HeaderPlan& plan);
   // Asks for the output name when "speichern unter" is checked; false on cancel.
   bool ChooseOutputFile();
-  // Composes the header for the chosen option and keeps what the composer
-  // changed in the shared state.
-  fits::ComposedHeader WriteHeader(const fits::HeaderPlan& plan);
-  // Writes the output and shows the outcome.
-  void WriteAndReport(fits::ComposedHeader& header);
+  // Closes the input, disables the buttons and hides the options while a
+  // save runs.
+  void LockForSave();
+  // Writes the output and shows the outcome; the scale and rotation written
+  // are kept in the shared state once the file is saved.
+  void WriteAndReport(fits::ComposedHeader& header, SaveProgress& progress);
   void SetSaveOptionsVisible(bool visible);
   // Where the input's data lie, as the read found them.
   fits::ImageLayout InputLayout() const;

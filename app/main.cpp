@@ -13,6 +13,6 @@ int main(int argc, char* argv[]) {
   LoadGermanQtTexts(application);
   Form1 window;
   window.show();
-  ReadFileArgument(window, QCoreApplication::arguments());
+  ReadFileArgument(window, ArgumentNames(QCoreApplication::arguments(), argc, argv));
   return application.exec();
 }

@@ -31,14 +31,16 @@ void Form1::ReadFile(const std::string& path) {
   shared.ReadStatus = 0;
   shared.FatalError = false;
   shared.FlipNorthSouth = false;
+  shared.Crpix2Unmirrored = false;
   ob_NurHeader->setChecked(true);  // its handler finds the flag clear
+  ForgetPreviousFile();
   shared.InputFileName = path;
   for (QWidget* control :
        std::initializer_list<QWidget*>{chk_wcs, ob_flipNS, ob_NurHeader, Chk_speichernunter})
     control->setEnabled(true);
-  setWindowTitle("VELORIN: ..." + QString::fromStdString(shared.InputFileName).right(kCaptionPathCharacters));
+  setWindowTitle("VELORIN: ..." + EscapedControls(DisplayName(path).right(kCaptionPathCharacters)));
 
-  const bool logCreated = logFile.Recreate("logfile.txt");
+  logFile.Recreate("logfile.txt");
   if (inputFile.is_open()) inputFile.close();
   pipeline::InputRead read = pipeline::ReadInput({path,
                                                   shared.StartDirectory,
@@ -46,11 +48,28 @@ void Form1::ReadFile(const std::string& path) {
                                                   static_cast<std::size_t>(shared.InstrumentCount),
                                                   {}},
                                                  *this, logFile);
-  TakeReadResult(read, logCreated);
+  TakeReadResult(read);
   imageWindow->ShowReadFile();
 }
 
-void Form1::TakeReadResult(pipeline::InputRead& read, bool logCreated) {
+void Form1::ForgetPreviousFile() {
+  if (shared.WcsCheckedByFile) {
+    shared.WcsCheckedByFile = false;
+    chk_wcs->setChecked(false);
+  }
+  if (!shared.FileInstrumentListed) return;
+  shared.FileInstrumentListed = false;
+  const int row = --shared.InstrumentCount;
+  shared.InstrumentTable[static_cast<std::size_t>(row)] = {};
+  // Its row selected: no other row may stand in for it unasked.
+  const bool selected = Cb_instrume->currentIndex() == row;
+  Cb_instrume->removeItem(row);
+  if (!selected) return;
+  Cb_instrume->setCurrentIndex(-1);
+  Cb_instrume->setEditText("Instrumentenauswahl");
+}
+
+void Form1::TakeReadResult(pipeline::InputRead& read) {
   const fits::HeaderReadResult& result = read.header;
   shared.ReadStatus = static_cast<std::int16_t>(result.code);
   shared.FatalError = result.fatal;
@@ -73,19 +92,16 @@ void Form1::TakeReadResult(pipeline::InputRead& read, bool logCreated) {
   if (read.instrumentsLoaded) shared.InstrumentsPending = false;
   inputFile = std::move(read.input);
 
-  SetStatus(pipeline::ReadStatusText(read, logCreated));
+  SetStatus(pipeline::ReadStatusText(read, true) + pipeline::LogSuffix(logFile));
   // A failed read after a good one must not leave saving open.
   cmd_start->setEnabled(fits::IsUsable(result.code));
 }
 
 void Form1::TakeInstruments(const std::vector<config::Instrument>& rows) {
-  const std::int16_t firstNew = shared.InstrumentCount;
-  for (const config::Instrument& row : rows)
+  for (const config::Instrument& row : rows) {
     shared.InstrumentTable[static_cast<std::size_t>(shared.InstrumentCount++)] = row;
-  // Rows a file's own WCS added before the configuration could be read are
-  // in the list already.
-  for (std::int16_t row = firstNew; row < shared.InstrumentCount; ++row)
-    Cb_instrume->addItem(DisplayName(shared.InstrumentTable[static_cast<std::size_t>(row)].name));
+    Cb_instrume->addItem(DisplayName(row.name));
+  }
   if (Cb_instrume->count() > 0) Cb_instrume->setCurrentIndex(0);
 }
 
@@ -107,7 +123,9 @@ void Form1::SetFieldText(fits::CoordinateBox box, const std::string& text) {
 }
 
 void Form1::CheckWcs() {
+  if (chk_wcs->isChecked()) return;  // a check the user made stays the user's
   chk_wcs->setChecked(true);
+  shared.WcsCheckedByFile = true;
 }
 
 bool Form1::AddInstrument(const config::Instrument& instrument) {
@@ -122,5 +140,6 @@ bool Form1::AddInstrument(const config::Instrument& instrument) {
   Cb_instrume->setCurrentIndex(shared.InstrumentCount);
   shared.InstrumentTable[row] = instrument;
   ++shared.InstrumentCount;
+  shared.FileInstrumentListed = true;
   return true;
 }

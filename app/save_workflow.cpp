@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "app/form1.h"
+#include "app/save_progress.h"
 #include "fits/fits_sizes.h"
 #include "fits/read_status.h"
 
@@ -77,27 +78,24 @@ bool Form1::ChooseOutputFile() {
   return true;
 }
 
-fits::ComposedHeader Form1::WriteHeader(const fits::HeaderPlan& plan) {
-  fits::ComposedHeader header = fits::ComposeHeader(plan);
-  shared.Cdelt1 = header.cdelt1;
-  shared.Cdelt2 = header.cdelt2;
-  shared.Crota1 = header.crota1;
-  shared.Crota2 = header.crota2;
-  return header;
-}
-
-void Form1::WriteAndReport(fits::ComposedHeader& header) {
-  const fits::SaveResult result =
-      pipeline::WriteOutput({shared.InputFileName, shared.OutputFileName, InputLayout(), shared.InputAsRead,
-                             ob_flipNS->isChecked()},
-                            header, logFile);
-  cmd_fitsauswahl->setEnabled(true);
-  SetSaveOptionsVisible(true);
-  if (ob_flipNS->isChecked()) {
-    Image1->setVisible(false);
-    ShowWcsGroup();
+void Form1::WriteAndReport(fits::ComposedHeader& header, SaveProgress& progress) {
+  const fits::SaveResult result = pipeline::WriteOutput(
+      {shared.InputFileName, shared.OutputFileName, InputLayout(), shared.InputAsRead, ob_flipNS->isChecked(),
+       nullptr, [&progress](std::int64_t done, std::int64_t total) { progress.Report(done, total); }},
+      header, logFile);
+  if (result.ok()) {
+    shared.Cdelt1 = header.cdelt1;
+    shared.Cdelt2 = header.cdelt2;
+    shared.Crota1 = header.crota1;
+    shared.Crota2 = header.crota2;
   }
-  SetStatus(result.code);
+  cmd_fitsauswahl->setEnabled(true);
+  // A save that failed or was refused may be tried again with the same
+  // entries; one that succeeded needs a new read.
+  cmd_start->setEnabled(!result.ok());
+  SetSaveOptionsVisible(true);
+  chk_wcs_Click();  // the group is shown again only where "Add WCS-Info" wants it
+  SetStatus(result.code, result.error);
 }
 
 void Form1::SetSaveOptionsVisible(bool visible) {
@@ -106,31 +104,34 @@ void Form1::SetSaveOptionsVisible(bool visible) {
     option->setVisible(visible);
 }
 
-void Form1::SaveHeaderOnly() {
-  const fits::HeaderPlan plan = PlanFromSharedState();
-  if (!SaveAllowed(plan) || !ChooseOutputFile()) return;
+void Form1::LockForSave() {
   inputFile.close();
   cmd_fitsauswahl->setEnabled(false);
   cmd_start->setEnabled(false);
   SetSaveOptionsVisible(false);
-  fits::ComposedHeader header = WriteHeader(plan);
-  WriteAndReport(header);
+}
+
+void Form1::SaveHeaderOnly() {
+  const fits::HeaderPlan plan = PlanFromSharedState();
+  if (!SaveAllowed(plan) || !ChooseOutputFile()) return;
+  SaveProgress progress(tb_statusline);
+  LockForSave();
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
+  WriteAndReport(header, progress);
 }
 
 void Form1::SaveWithPixelData() {
   const fits::HeaderPlan plan = PlanFromSharedState();
   if (!SaveAllowed(plan) || !ChooseOutputFile()) return;
+  SaveProgress progress(tb_statusline);
   SetStatus(fits::SaveCode::ReadingData);
-  cmd_fitsauswahl->setEnabled(false);
-  cmd_start->setEnabled(false);
-  SetSaveOptionsVisible(false);
+  LockForSave();
   HideWcsGroup();
   Image1->setVisible(true);
   OneTickPause(kRepaintPauseMs);
 
-  inputFile.close();
   SetStatus(fits::SaveCode::WritingData);
-  fits::ComposedHeader header = WriteHeader(plan);
+  fits::ComposedHeader header = fits::ComposeHeader(plan);
   OneTickPause(kRepaintPauseMs);
-  WriteAndReport(header);
+  WriteAndReport(header, progress);
 }

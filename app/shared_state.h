@@ -22,7 +22,13 @@ struct SharedState {
   bool FatalError = false;
   bool InstrumentsPending = false;
   bool FlipNorthSouth = false;
+  // The flip was chosen while no WCS was to be written and Y has no mirror
+  // in 16 bits: Y still counts from the unflipped edge.
+  bool Crpix2Unmirrored = false;
   std::string StartDirectory;
+  // "Add WCS-Info" was checked by the file's own WCS, not by the user: the
+  // next file without one unchecks it again.
+  bool WcsCheckedByFile = false;
 
   std::int16_t Bitpix = 0;
   std::int16_t Naxis1 = 0;
@@ -44,9 +50,11 @@ struct SharedState {
   std::array<std::string, kRemoveKeyLimit> RemoveKeys;
   std::int16_t RemoveKeyCount = 0;
 
-  // Row n is entry n of the instrument list.
+  // Row n is entry n of the instrument list: the rows of velorin.ini, then
+  // at most one row of the file read last, whose own WCS was taken.
   std::array<config::Instrument, kInstrumentLimit> InstrumentTable;
   std::int16_t InstrumentCount = 0;
+  bool FileInstrumentListed = false;  // the last row is the file's
 
   bool HasWcs = false;
   std::string Telescope;

@@ -1,7 +1,6 @@
 #include "config/ini_reader.h"
 
 #include <fstream>
-#include <sstream>
 
 #include "coords/number_text.h"
 
@@ -156,14 +155,20 @@ IniContents LoadIniFile(const std::filesystem::path& path, bool readInstruments,
   std::error_code error;
   std::ifstream file;
   if (std::filesystem::is_regular_file(path, error)) file.open(path, std::ios::binary);
-  std::ostringstream text;
-  if (file.is_open()) text << file.rdbuf();
+  // One byte beyond the limit tells a file too large, however large it is.
+  std::string text(kIniMostBytes + 1, '\0');
+  if (file.is_open())
+    text.resize(static_cast<std::size_t>(file.read(text.data(), std::ssize(text)).gcount()));
+  IniContents contents;
   if (!file.is_open() || file.bad()) {
-    IniContents contents;
     contents.logLines.push_back("Warnung: ini-file nicht lesbar: " + path.string());
-    return contents;
+  } else if (text.size() > kIniMostBytes) {
+    contents.tooLarge = true;
+    contents.logLines.push_back("Warnung: ini-file größer als 1 MiB, nicht gelesen: " + path.string());
+  } else {
+    contents = ParseIni(text, readInstruments, room);
   }
-  return ParseIni(text.str(), readInstruments, room);
+  return contents;
 }
 
 }  // namespace config

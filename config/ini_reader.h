@@ -15,6 +15,9 @@
 namespace config {
 
 inline constexpr const char* kIniFileName = "velorin.ini";
+// Its lists hold a few hundred entries: a larger file is no configuration
+// and is not read at all.
+inline constexpr std::size_t kIniMostBytes = std::size_t{1} << 20;
 
 // How many entries each list can still take; a surplus is dropped with one
 // log line per list.
@@ -25,7 +28,8 @@ struct IniRoom {
 };
 
 struct IniContents {
-  bool opened = false;  // false: missing or unreadable, everything else empty
+  bool opened = false;    // false: missing, unreadable or too large, everything else empty
+  bool tooLarge = false;  // larger than kIniMostBytes
   std::vector<std::string> addedLines;
   std::vector<std::string> removeKeys;
   std::vector<Instrument> instruments;
@@ -44,8 +48,8 @@ bool ParseInstrumentLine(std::string_view item, Instrument& instrument);
 // readInstruments is set (the instrument list is built once per run).
 IniContents ParseIni(std::string_view text, bool readInstruments, const IniRoom& room);
 
-// Opens directory/velorin.ini and parses it; a missing or unreadable file is
-// one log line and empty lists.
+// Opens directory/velorin.ini and parses it; a missing, unreadable or too
+// large file is one log line and empty lists.
 IniContents LoadIni(const std::filesystem::path& directory, bool readInstruments, const IniRoom& room);
 
 // The same for a file named directly (the command line's --ini).

@@ -141,7 +141,7 @@ SaveResult RewriteHeaderInPlace(const InPlaceHeader& file) {
 }
 
 SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, std::int64_t oldHeaderBytes,
-                             const std::string& target) {
+                             const std::string& target, const Progress& progress) {
   SaveResult result;
   platform::File source = platform::OpenForReading(input, result.error);
   std::int64_t size = 0;
@@ -155,6 +155,7 @@ SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, 
       const std::int64_t piece = std::min(kCopyPieceBytes, size - offset);
       if (!CopyRange(source, offset, piece, output, error)) return false;
       platform::StartWriteBack(output, offset, piece);
+      if (progress) progress(offset + piece - oldHeaderBytes, size - oldHeaderBytes);
     }
     return source.Close(error);
   });

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fits/platform_file.h"
+#include "fits/progress.h"
 #include "fits/save_result.h"
 
 namespace fits {
@@ -41,8 +42,9 @@ SaveResult RewriteHeaderInPlace(const InPlaceHeader& file);
 
 // Copies input to target with the new header in place of the old one (of
 // oldHeaderBytes, either size); the copy appears complete or not at all.
-// target may be input itself: the file is then written anew.
+// target may be input itself: the file is then written anew. progress hears
+// of each piece copied.
 SaveResult CopyWithNewHeader(const std::string& input, std::string_view header, std::int64_t oldHeaderBytes,
-                             const std::string& target);
+                             const std::string& target, const Progress& progress = nullptr);
 
 }  // namespace fits

@@ -19,7 +19,8 @@ constexpr std::int64_t kBlockBytes = std::int64_t{1} << 20;
 
 // offset: where the rows start in the output.
 bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, const platform::File& output,
-                       std::int64_t offset, bool startWriteBack, OnesComplementSum* sum, std::string& error) {
+                       std::int64_t offset, bool startWriteBack, OnesComplementSum* sum,
+                       const Progress& progress, std::string& error) {
   const std::int64_t rowBytes = BytesPerElement(layout.bitpix) * layout.naxis1;
   const std::int64_t rows = layout.naxis2;
   const std::int64_t blockRows = std::clamp<std::int64_t>(kBlockBytes / rowBytes, 1, rows);
@@ -42,6 +43,7 @@ bool WriteRowsReversed(const platform::File& input, const ImageLayout& layout, c
     if (startWriteBack) platform::StartWriteBack(output, offset, count * rowBytes);
     offset += count * rowBytes;
     end = first;
+    if (progress) progress((rows - end) * rowBytes, rows * rowBytes);
   }
   // Zero fill adds nothing to the sum.
   const std::string fill(static_cast<std::size_t>(FillBytes(DataBytes(layout))), '\0');
@@ -69,15 +71,16 @@ std::int64_t DataBytes(const ImageLayout& layout) {
 }
 
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
-                             const std::string& target, const HeaderForDataSum& sealHeader) {
-  return detail::WriteFlippedImageWith(input, layout, header, target, sealHeader, true);
+                             const std::string& target, const HeaderForDataSum& sealHeader,
+                             const Progress& progress) {
+  return detail::WriteFlippedImageWith(input, layout, header, target, sealHeader, true, progress);
 }
 
 namespace detail {
 
 SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& layout, std::string_view header,
                                  const std::string& target, const HeaderForDataSum& sealHeader,
-                                 bool startWriteBack) {
+                                 bool startWriteBack, const Progress& progress) {
   SaveResult result;
   if (DataBytes(layout) <= 0 || layout.naxis1 <= 0 || layout.naxis2 <= 0) {
     result.error = "Bildgröße oder BITPIX ungültig, nichts geschrieben";
@@ -91,7 +94,7 @@ SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& la
     // file that is still open, and target may be the input.
     if (!Write(output, header, error) ||
         !WriteRowsReversed(source, layout, output, static_cast<std::int64_t>(header.size()), startWriteBack,
-                           sealHeader ? &sum : nullptr, error) ||
+                           sealHeader ? &sum : nullptr, progress, error) ||
         !CopyExtensions(source, layout, output, error) || !source.Close(error))
       return false;
     if (!sealHeader) return true;

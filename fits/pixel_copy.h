@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "fits/progress.h"
 #include "fits/save_result.h"
 
 namespace fits {
@@ -37,9 +38,11 @@ using HeaderForDataSum = std::function<std::string(std::uint32_t dataSum)>;
 // holds after its primary data (extensions) unchanged, replacing target whole
 // (target may be the input itself). With sealHeader set, the data are summed
 // as they stream out and the header is rewritten before the file is put in
-// place. On failure target is untouched.
+// place. progress hears of each block of rows written. On failure target is
+// untouched.
 SaveResult WriteFlippedImage(const std::string& input, const ImageLayout& layout, std::string_view header,
-                             const std::string& target, const HeaderForDataSum& sealHeader = nullptr);
+                             const std::string& target, const HeaderForDataSum& sealHeader = nullptr,
+                             const Progress& progress = nullptr);
 
 namespace detail {
 
@@ -48,7 +51,7 @@ namespace detail {
 // flush, to measure the difference against.
 SaveResult WriteFlippedImageWith(const std::string& input, const ImageLayout& layout, std::string_view header,
                                  const std::string& target, const HeaderForDataSum& sealHeader,
-                                 bool startWriteBack);
+                                 bool startWriteBack, const Progress& progress = nullptr);
 
 }  // namespace detail
 

@@ -284,6 +284,16 @@ bool TryLock(const File& file) {
   return ::flock(file.Descriptor(), LOCK_EX | LOCK_NB) == 0;
 }
 
+File OpenLockedAndEmptied(const std::string& path, bool& busy, std::string& error) {
+  File file(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+  busy = file.IsOpen() && !TryLock(file);
+  if (!file.IsOpen() || busy || ::ftruncate(file.Descriptor(), 0) != 0) {
+    if (!busy) Failed(error, path + " nicht anlegbar");
+    return {};
+  }
+  return file;
+}
+
 bool OwnedByThisUser(const File& file) {
   struct stat status {};
   return ::fstat(file.Descriptor(), &status) == 0 && status.st_uid == ::geteuid();

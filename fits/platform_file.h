@@ -108,6 +108,10 @@ bool NameBeside(TempFile& temp, const std::string& target, std::string& error);
 // false while another open of it (in any process) holds it. Released when
 // the file is closed, also by the system when the process dies.
 bool TryLock(const File& file);
+// Opens a log for writing, created when missing, and takes its lock without
+// waiting; only then empties it, so a log another window holds is never
+// cut: busy is set and nothing is opened.
+File OpenLockedAndEmptied(const std::string& path, bool& busy, std::string& error);
 bool RemoveFile(const std::string& path, std::string& error);
 // Whether the file belongs to the user the program runs as: a file another
 // user left in a shared folder is never taken for one of ours.

@@ -355,6 +355,19 @@ bool TryLock(const File& file) {
   return ::LockFileEx(HandleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
 }
 
+File OpenLockedAndEmptied(const std::string& path, bool& busy, std::string& error) {
+  const std::string what = path + " nicht anlegbar";
+  File file = Open(path, GENERIC_WRITE, OPEN_ALWAYS, error, what);
+  busy = file.IsOpen() && !TryLock(file);
+  if (!file.IsOpen() || busy) return {};
+  // Opened at its first byte: the end set there empties it.
+  if (!::SetEndOfFile(HandleOf(file))) {
+    Failed(error, what);
+    return {};
+  }
+  return file;
+}
+
 // A folder's access list decides who may put files there; Windows has no
 // owner check as cheap as this is on POSIX.
 bool OwnedByThisUser(const File&) {

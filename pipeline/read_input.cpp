@@ -57,11 +57,13 @@ InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& lo
     return read;
   }
 
-  const config::IniRoom room{kAddedLineLimit, kRemoveKeyLimit, kInstrumentLimit - request.instrumentRows};
+  // One row stays free for the file's own WCS, so it always finds one.
+  const config::IniRoom room{kAddedLineLimit, kRemoveKeyLimit, kInstrumentLimit - 1 - request.instrumentRows};
   config::IniContents contents =
       LoadConfiguration(request.startDirectory, request.iniFile, request.instrumentsPending, room, log);
   read.keepLines = std::move(contents.addedLines);
   read.removeKeys = std::move(contents.removeKeys);
+  read.iniTooLarge = contents.tooLarge;
   // A missing file leaves the instrument list pending, so a later read can
   // still build it once the file is there.
   read.instrumentsLoaded = request.instrumentsPending && contents.opened;
@@ -79,6 +81,7 @@ std::string ReadStatusText(const InputRead& read, bool logCreated) {
   if (fits::IsUsable(header.code) && header.instrumentDropped) shown = fits::ReadCode::InstrumentsFull;
   std::string status(fits::StatusText(shown));
   if (read.restored) status += kRestoredSuffix;
+  if (read.iniTooLarge) status += kIniTooLargeSuffix;
   if (!logCreated) status += fits::kNoLogFileSuffix;
   return status;
 }

@@ -24,7 +24,8 @@ class InputWindow : public fits::ReaderWindow {
 };
 
 // The lists' sizes, shared by everything that fills them; the header's own
-// cards are carried however many there are.
+// cards are carried however many there are. velorin.ini's instruments leave
+// the last row to the file's own WCS.
 inline constexpr std::size_t kAddedLineLimit = 201;
 inline constexpr std::size_t kRemoveKeyLimit = 201;
 inline constexpr std::size_t kInstrumentLimit = 31;
@@ -46,8 +47,9 @@ struct InputRead {
   std::vector<std::string> removeKeys;  // velorin.ini's keyword prefixes
   bool instrumentsLoaded = false;       // the instrument section was read
   fits::platform::FileIdentity asRead;
-  bool restored = false;  // the file got its old header back from a journal first
-  std::ifstream input;    // left open at the first data byte
+  bool restored = false;     // the file got its old header back from a journal first
+  bool iniTooLarge = false;  // velorin.ini was too large to be read
+  std::ifstream input;       // left open at the first data byte
 };
 
 InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& log);
@@ -61,6 +63,9 @@ std::vector<std::string> MergeAddedLines(std::vector<std::string> added, std::sp
 // its old header was put back.
 inline constexpr std::string_view kRestoredSuffix =
     " - Warnung: Speichern war unterbrochen, alter Header zurück";
+
+// Added to the status line when velorin.ini was too large to be read.
+inline constexpr std::string_view kIniTooLargeSuffix = " - Warnung: velorin.ini zu groß, nicht gelesen";
 
 // The status line after a read; logCreated false adds the warning that the
 // log could not be written.

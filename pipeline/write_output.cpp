@@ -38,7 +38,8 @@ fits::SaveResult WriteHeaderOnly(const OutputRequest& request, fits::ComposedHea
   if (!result.ok()) return result;
   const bool sameSize = static_cast<std::int64_t>(header.bytes.size()) == request.layout.dataOffset;
   if (!sameSize || (request.output != request.input && !fits::IsSameFile(request.input, request.output)))
-    return fits::CopyWithNewHeader(request.input, header.bytes, request.layout.dataOffset, request.output);
+    return fits::CopyWithNewHeader(request.input, header.bytes, request.layout.dataOffset, request.output,
+                                   request.progress);
   fits::InPlaceHeader inPlace{
       request.output, header.bytes, request.layout.dataOffset, request.inputAsRead, {}};
   if (!request.deferred) return fits::RewriteHeaderInPlace(inPlace);
@@ -57,7 +58,8 @@ fits::SaveResult WriteFlipped(const OutputRequest& request, fits::ComposedHeader
     };
   fits::SaveResult result = fits::InputUnchanged(request.input, request.inputAsRead);
   if (!result.ok()) return result;
-  return fits::WriteFlippedImage(request.input, request.layout, header.bytes, request.output, seal);
+  return fits::WriteFlippedImage(request.input, request.layout, header.bytes, request.output, seal,
+                                 request.progress);
 }
 
 // Checked before anything is written, so that no reader meets a value that is

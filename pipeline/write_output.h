@@ -25,6 +25,7 @@ struct OutputRequest {
   // A header-only save in place hands its header here instead of writing it,
   // when the caller writes many at once behind one journal.
   std::optional<fits::InPlaceHeader>* deferred = nullptr;
+  fits::Progress progress = nullptr;  // hears how far the data of a flip or a copy are written
 };
 
 // Why a save may not start: no usable header read, a WCS to write with no

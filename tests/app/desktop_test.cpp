@@ -21,37 +21,49 @@ using DesktopTest = app_test::WindowTest;
 TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
   ASSERT_TRUE(kNoUserConfig);
   Write("m35.fit", kImage);
-  Write("-odd.fit", kImage);
+  for (const char* name : {"-odd.fit", "M\xFCller.fit", "a\nb.fit"}) Write(name, kImage);
   fs::create_directory(dir / "sub");
   ReadFile(Path("m35.fit"));
   ASSERT_EQ(Status(), "Fitsfileheader gelesen");
   const std::string dialog = Log() + Status() + form->windowTitle().toStdString() + "+";
 
-  const std::pair<QStringList, std::string> cases[] = {
+  char latin1[] = "M\xFCller.fit";  // no UTF-8: Qt's text of it has lost the bytes argv holds
+  char* argv[] = {nullptr, latin1};
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
       // the file read; empty: none
       {{"velorin", "--new-window", "-x", "sub/../m35.fit", "other.fit"}, "m35.fit"},
       {{"velorin", "--", "-odd.fit", "m35.fit"}, "-odd.fit"},
+      {ArgumentNames({"velorin", QString::fromUtf8(latin1)}, 2, argv), latin1},
+      {{"velorin", "a\nb.fit"}, "a\nb.fit"},
       {{"velorin", "-", "--help"}, ""}};
   for (const auto& [arguments, read] : cases) {
     form = std::make_unique<Form1>();
     fs::remove(dir / "logfile.txt");
     ReadFileArgument(*form, arguments);
-    EXPECT_EQ(form->shared.InputFileName, read.empty() ? "" : Path(read));
+    EXPECT_EQ(form->shared.InputFileName + Status(),
+              read.empty() ? "warte auf lesen von fitsfile" : Path(read) + "Fitsfileheader gelesen");
+    // A line break in a name breaks no line: the log and the caption show it escaped.
+    EXPECT_TRUE(read != "a\nb.fit" || (Log().find("/a\\x0Ab.fit ****\r\nSIMPLE") != std::string::npos &&
+                                       form->windowTitle().endsWith("/a\\x0Ab.fit")));
     if (read != "m35.fit") continue;
     EXPECT_EQ(
         Log() + Status() + form->windowTitle().toStdString() + (form->cmd_start->isEnabled() ? "+" : ""),
         dialog);
   }
-  EXPECT_TRUE(Status() == "warte auf lesen von fitsfile" && !fs::exists(dir / "logfile.txt"));
+  EXPECT_FALSE(fs::exists(dir / "logfile.txt"));
 }
 
 TEST_F(DesktopTest, OnlyOneLocalFitsFileIsTakenByDrop) {
-  for (const char* name : {"m35.fit", "M35.FITS", "m35.fits.gz"}) Write(name, kImage);
+  for (const char* name : {"m35.fit", "M35.FITS", "m35.fits.gz", "M\xFCller.fit"}) Write(name, kImage);
   auto local = [&](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(Path(name))); };
   // The urls, the file read (nullptr: refused), whether a save runs ("fits lesen" disabled then).
   const std::tuple<QList<QUrl>, const char*, bool> cases[] = {
       {{local("m35.fit")}, "m35.fit", false},
       {{local("M35.FITS")}, "M35.FITS", false},
+      {{QUrl::fromEncoded("file://" +
+                          QByteArray::fromStdString(Path("M\xFCller.fit")).toPercentEncoding("/"))},
+       "M\xFCller.fit",
+       false},  // a Latin-1 name
       {{local("m35.fits.gz")}, nullptr, false},
       {{local("m35.fit"), local("m35.fit")}, nullptr, false},
       {{QUrl("https://example.org/m35.fit")}, nullptr, false},

@@ -90,9 +90,11 @@ TEST_F(Form1Test, FlipMirrorsTheReferencePixelOnceOrNotAtAll) {
   QTest::keyClick(form->tb_y, Qt::Key_Backspace);
   EXPECT_EQ(Text(form->tb_y) + " " + std::to_string(form->shared.Crpix2), " 1190 1190");
   form->ob_NurHeader->setChecked(true);
-  form->shared.Naxis2 = 32767;  // a mirror that does not fit is refused
+  form->shared.Naxis2 = 32767;  // a mirror that does not fit: kept unmirrored while no WCS is written,
   form->tb_y->setText("-100");
   form->ob_flipNS->setChecked(true);
+  EXPECT_TRUE(form->shared.FlipNorthSouth && Status() == "warte auf lesen von fitsfile");
+  form->chk_wcs->setChecked(true);  // refused once one is
   EXPECT_EQ(Text(form->tb_y) + "|" + std::to_string(form->shared.Crpix2) + "|" + Status(),
             "-100|-100|Warnung: gespiegeltes Referenzpixel Y passt nicht in 16 Bit, nicht gespiegelt");
   EXPECT_TRUE(!form->shared.FlipNorthSouth && form->ob_NurHeader->isChecked());

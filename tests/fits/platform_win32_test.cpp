@@ -60,6 +60,12 @@ TEST(Win32Files, UmlautNamesSavedEveryWayAndKnownUnderOtherSpellings) {
   EXPECT_TRUE(fits::RewriteHeaderInPlace(inPlace).ok());  // behind a journal that is gone again
   EXPECT_EQ(Slurp(NativePath(image)).substr(2880), kFlipped.substr(2880));
   EXPECT_EQ(dir.Count(), 2);  // no temporary left
+  bool busy = false;          // a log another window holds is never emptied
+  const std::string logName = folder + "\\logfile ä.txt";
+  const fits::platform::File log = fits::platform::OpenLockedAndEmptied(logName, busy, error);
+  EXPECT_TRUE(fits::platform::Write(log, "A", error) && !busy &&
+              !fits::platform::OpenLockedAndEmptied(logName, busy, error).IsOpen() && busy &&
+              Slurp(NativePath(logName)) == "A");
 }
 
 TEST(Win32Files, RefusedTargetsStayAsTheyWere) {
