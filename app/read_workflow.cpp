@@ -92,7 +92,7 @@ void Form1::TakeReadResult(pipeline::InputRead& read) {
   if (read.instrumentsLoaded) shared.InstrumentsPending = false;
   inputFile = std::move(read.input);
 
-  SetStatus(pipeline::ReadStatusText(read, true) + pipeline::LogSuffix(logFile));
+  SetStatus(pipeline::ReadStatusText(read) + pipeline::LogSuffix(logFile));
   // A failed read after a good one must not leave saving open.
   cmd_start->setEnabled(fits::IsUsable(result.code));
 }

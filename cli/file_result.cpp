@@ -20,7 +20,7 @@ constexpr std::string_view kLayoutNotes[] = {"Warnung: Fitsheader länger als 36
 
 std::string NotReadText(const pipeline::InputRead& read, const std::string& path) {
   const std::string why = pipeline::WhyNotAnImage(path);
-  return pipeline::ReadStatusText(read, true) + (why.empty() ? "" : " (" + why + ")");
+  return pipeline::ReadStatusText(read) + (why.empty() ? "" : " (" + why + ")");
 }
 
 std::vector<std::string> WarningLines(std::string_view log) {

@@ -116,7 +116,7 @@ ShownFile ShowFile(const Options& options, const std::string& path) {
   read.input.close();
   Shown s;
   const bool usable = !read.header.fatal && fits::IsUsable(read.header.code);
-  s.status = usable ? pipeline::ReadStatusText(read, true) : NotReadText(read, path);
+  s.status = usable ? pipeline::ReadStatusText(read) : NotReadText(read, path);
   s.raHms = Joined(coords::RaFieldsFromHours(state.raHours));
   s.raHours = Trimmed(coords::FormatNumberText(state.raHours));
   s.decDms = Joined(coords::DecFieldsFromDegrees(state.decDegrees));

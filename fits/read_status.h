@@ -29,7 +29,4 @@ constexpr bool IsUsable(ReadCode code) {
 // The status line after a read.
 std::string_view StatusText(ReadCode code);
 
-// Added to the status line when logfile.txt cannot be written.
-inline constexpr std::string_view kNoLogFileSuffix = " - Warnung: kein logfile.txt";
-
 }  // namespace fits

@@ -75,14 +75,13 @@ InputRead ReadInput(const ReadRequest& request, InputWindow& window, LogSink& lo
   return read;
 }
 
-std::string ReadStatusText(const InputRead& read, bool logCreated) {
+std::string ReadStatusText(const InputRead& read) {
   const fits::HeaderReadResult& header = read.header;
   fits::ReadCode shown = header.code;
   if (fits::IsUsable(header.code) && header.instrumentDropped) shown = fits::ReadCode::InstrumentsFull;
   std::string status(fits::StatusText(shown));
   if (read.restored) status += kRestoredSuffix;
   if (read.iniTooLarge) status += kIniTooLargeSuffix;
-  if (!logCreated) status += fits::kNoLogFileSuffix;
   return status;
 }
 

@@ -67,8 +67,7 @@ inline constexpr std::string_view kRestoredSuffix =
 // Added to the status line when velorin.ini was too large to be read.
 inline constexpr std::string_view kIniTooLargeSuffix = " - Warnung: velorin.ini zu groß, nicht gelesen";
 
-// The status line after a read; logCreated false adds the warning that the
-// log could not be written.
-std::string ReadStatusText(const InputRead& read, bool logCreated);
+// The status line after a read.
+std::string ReadStatusText(const InputRead& read);
 
 }  // namespace pipeline
