@@ -5,13 +5,13 @@
 #include "cli/field_state.h"
 #include "cli/instrument_rows.h"
 #include "cli/sky_check_file.h"
-#include "coords/number_text.h"
 #include "fits/card_text.h"
 #include "fits/file_replace.h"
 #include "fits/fits_sizes.h"
 #include "fits/pixel_copy.h"
 #include "fits/platform_file.h"
 #include "pipeline/header_hints.h"
+#include "pipeline/hint_entries.h"
 #include "pipeline/write_output.h"
 
 namespace cli {
@@ -31,8 +31,7 @@ bool ChooseRow(const Options& options, const pipeline::HeaderHints& hints, Field
   if (options.scaleArcsec) {
     ownRow = ScaleRow(*options.scaleArcsec, options.rotation.value_or(0.0f));
   } else if (hints.scale) {
-    ownRow = *hints.scale;
-    ownRow->namesTelescope = false;
+    ownRow = pipeline::HintRow(hints);
     if (options.rotation) ownRow->rotation = *options.rotation;
   }
   return ownRow.has_value();
@@ -55,13 +54,14 @@ std::string EnterNewWcs(const Options& options, const pipeline::InputRead& read,
                         std::optional<config::Instrument>& ownRow, pipeline::LogSink& log) {
   const pipeline::HeaderHints hints =
       options.fromHeader ? pipeline::ReadHeaderHints(read.header.keptCards) : pipeline::HeaderHints{};
-  const bool typedPosition = options.raHours && options.decDegrees;
-  if (!typedPosition && !hints.positionRefused.empty()) {
-    log.WriteLine("Error: " + hints.positionRefused + ", Speichern abgelehnt");
-    return "Fehler: " + hints.positionRefused + "; nicht geändert";
+  const pipeline::HintEntries entries =
+      pipeline::EnterHints(hints, {options.raHours, options.decDegrees, options.x, options.y},
+                           read.header.naxis1, read.header.naxis2);
+  if (!entries.refused.empty()) {
+    log.WriteLine("Error: " + entries.refused + ", Speichern abgelehnt");
+    return "Fehler: " + entries.refused + "; nicht geändert";
   }
-  const std::optional<float> ra = options.raHours ? options.raHours : hints.raHours;
-  const std::optional<float> dec = options.decDegrees ? options.decDegrees : hints.decDegrees;
+  const std::optional<float> ra = entries.raHours, dec = entries.decDegrees;
   std::string missing;
   if (!ra || !dec)
     missing = options.fromHeader ? "Position (OBJCTRA/OBJCTDEC oder RA/DEC)"
@@ -80,12 +80,12 @@ std::string EnterNewWcs(const Options& options, const pipeline::InputRead& read,
                                    : "Fehler: Datei ohne WCS, es fehlt ") +
            missing + "; nicht geändert";
   if (options.fromHeader) CompareScales(options, hints, state, ownRow, log);
-  if (!typedPosition && !hints.precessionLine.empty()) log.WriteLine(hints.precessionLine);
+  if (!entries.precessionLine.empty()) log.WriteLine(entries.precessionLine);
   state.wcsChecked = true;
   state.TypeRaHours(*ra);
   state.TypeDecDegrees(*dec);
-  state.crpix1 = options.x.value_or(Centre(read.header.naxis1));
-  state.crpix2 = options.y.value_or(Centre(read.header.naxis2));
+  state.crpix1 = entries.crpix1;
+  state.crpix2 = entries.crpix2;
   return {};
 }
 
@@ -166,10 +166,6 @@ std::string OutputName(const Options& options, const std::string& input) {
   if (options.output.empty()) return input;
   using fits::platform::NativePath;
   return fits::platform::Utf8Name(NativePath(options.output) / NativePath(input).filename());
-}
-
-std::int16_t Centre(std::int16_t naxis) {
-  return coords::RoundToInteger(naxis / 2.0).value_or(0);
 }
 
 std::string PlanSave(const Options& options, const std::string& path, Road& road) {

@@ -36,9 +36,6 @@ std::string PlanSave(const Options& options, const std::string& path, Road& road
 // Composes the header anew from the fields as they are now.
 std::string ComposeSave(const Options& options, Road& road);
 
-// The image centre as typed: NAXIS/2, rounded as the fields round.
-std::int16_t Centre(std::int16_t naxis);
-
 // Selecting "flip Nord/Süd" mirrors the reference pixel, or refuses with the
 // window's log line.
 bool ChooseFlip(FieldState& state, std::int16_t naxis2, pipeline::LogSink& log);

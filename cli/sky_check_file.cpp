@@ -5,6 +5,7 @@
 
 #include "cli/json_text.h"
 #include "fits/wcs_forms.h"
+#include "pipeline/hint_entries.h"
 
 namespace cli {
 namespace {
@@ -88,7 +89,7 @@ std::string SolveIntoFields(const Options& options, const std::string& path, Roa
     road.log.WriteLine("Error: " + reason + ", Speichern abgelehnt");
     return "Fehler: " + reason + "; nicht geändert";
   }
-  const std::int16_t x = Centre(h.naxis1), y = Centre(h.naxis2);
+  const std::int16_t x = pipeline::Centre(h.naxis1), y = pipeline::Centre(h.naxis2);
   const skycheck::TanWcs at = skycheck::Recentred(solution.wcs, x, y);
   fits::LinearTransform matrix;
   matrix.hasCd = true;
