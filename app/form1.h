@@ -149,6 +149,9 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   void ForgetPreviousFile();
   // Takes a finished read into the shared state and the status line.
   void TakeReadResult(pipeline::InputRead& read);
+  // A capture program's hints in a header without a WCS fill the fields and
+  // add a row of their scale; "Add WCS-Info" stays the user's to check.
+  void TakeHeaderHints(const fits::HeaderReadResult& header);
   // The header to compose from the shared state and the options.
   fits::HeaderPlan PlanFromSharedState() const;
   // False, with a status text, when nothing may be saved now.

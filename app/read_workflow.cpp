@@ -10,7 +10,9 @@
 #include "app/form1.h"
 #include "app/image_window.h"
 #include "app/typing_limit.h"
+#include "coords/number_text.h"
 #include "fits/read_status.h"
+#include "pipeline/hint_entries.h"
 
 namespace {
 
@@ -91,10 +93,30 @@ void Form1::TakeReadResult(pipeline::InputRead& read) {
   for (const std::string& key : read.removeKeys) shared.RemoveKeys[shared.RemoveKeyCount++] = key;
   if (read.instrumentsLoaded) shared.InstrumentsPending = false;
   inputFile = std::move(read.input);
+  if (fits::IsUsable(result.code) && !result.fatal && !result.hasWcs) TakeHeaderHints(result);
 
   SetStatus(pipeline::ReadStatusText(read) + pipeline::LogSuffix(logFile));
   // A failed read after a good one must not leave saving open.
   cmd_start->setEnabled(fits::IsUsable(result.code));
+}
+
+void Form1::TakeHeaderHints(const fits::HeaderReadResult& header) {
+  const pipeline::HeaderHints hints = pipeline::ReadHeaderHints(header.keptCards);
+  const pipeline::HintEntries entries = pipeline::EnterHints(hints, {}, header.naxis1, header.naxis2);
+  const std::optional<config::Instrument> row = pipeline::HintRow(hints);
+  if (!entries.refused.empty()) WriteLog(pipeline::WindowRefusalLine(entries.refused));
+  const bool position = entries.raHours && entries.decDegrees;
+  if (!position && !row) return;
+  WriteLog(pipeline::HintCardsLine(hints, position, row.has_value()));
+  if (position) {
+    if (!entries.precessionLine.empty()) WriteLog(entries.precessionLine);
+    SetFieldText(fits::CoordinateBox::tb_r, coords::FormatNumberText(*entries.raHours));
+    SetFieldText(fits::CoordinateBox::tb_d, coords::FormatNumberText(*entries.decDegrees));
+  }
+  SetFieldText(fits::CoordinateBox::tb_x, coords::FormatNumberText(entries.crpix1));
+  SetFieldText(fits::CoordinateBox::tb_y, coords::FormatNumberText(entries.crpix2));
+  if (row && !AddInstrument(*row))
+    WriteLog("Warnung: Instrumententabelle voll, " + row->name + " nicht aufgenommen");
 }
 
 void Form1::TakeInstruments(const std::vector<config::Instrument>& rows) {

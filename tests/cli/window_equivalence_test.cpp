@@ -109,6 +109,37 @@ TEST_F(CliFolder, CaptureFrameSavedTenTimesKeepsEveryCardAndPixel) {
   }
 }
 
+// A capture frame's hints fill the fields and add a row of their scale, but
+// leave "Add WCS-Info" to the user; checked and saved, the window writes what
+// --from-header writes.
+TEST_F(CliFolder, CaptureHintsFillTheWindowAsFromHeaderDoes) {
+  const std::string capture = std::string(VELORIN_PYTHON) + " " + VELORIN_CAPTURE_FRAME;
+  ASSERT_EQ(RunIn(dir, capture + " make window.fit").status, 0);
+  fs::copy_file(dir / "window.fit", dir / "cli.fit");
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir);
+  {
+    Form1 form;
+    form.ReadFile("window.fit");
+    std::string fields = form.chk_wcs->isChecked() ? "checked" : "";
+    for (const QLineEdit* field : {form.tb_r, form.tb_d, form.tb_x, form.tb_y})
+      fields += "|" + field->text().toStdString();
+    EXPECT_EQ(fields + "|" + form.Cb_instrume->currentText().toStdString(),
+              "| 6.148334| 24.32972| 32| 24| .0005526656/ .0005526656");
+    form.chk_wcs->setChecked(true);
+    form.cmd_start->click();
+    EXPECT_EQ(form.tb_statusline->text().toStdString(), "FERTIG");
+  }
+  fs::current_path(previous);
+  EXPECT_NE(Slurp(dir / "logfile.txt")
+                .find("Aus dem Header eingetragen: Position aus OBJCTRA/OBJCTDEC, Maßstab aus FOCALLEN und "
+                      "XPIXSZ/YPIXSZ\r\n"),
+            std::string::npos);
+  const std::string saved = "cli.fit: FERTIG, 1 Warnung\n";  // the header outgrew its record
+  EXPECT_EQ(RunIn(dir, kCli + " apply --quiet --from-header cli.fit").out.substr(0, saved.size()), saved);
+  EXPECT_EQ(Slurp(dir / "cli.fit"), Slurp(dir / "window.fit"));
+}
+
 // A save cut short left its journal: the next read by either face puts the
 // old header back first and says so.
 TEST_F(CliFolder, ReadAfterACutShortSavePutsTheOldHeaderBack) {
