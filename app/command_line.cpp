@@ -31,3 +31,17 @@ void ReadFileArgument(Form1& window, const std::vector<std::string>& arguments) 
     }
   }
 }
+
+std::optional<std::string> InformationAnswer(const std::vector<std::string>& arguments) {
+  for (std::size_t index = 1; index < arguments.size() && arguments[index] != "--"; ++index) {
+    if (arguments[index] == "--version") return "velorin 1.0\n";
+    if (arguments[index] == "--help")
+      return "Aufruf: velorin [DATEI]\n"
+             "Öffnet das Fenster von Velorin; eine angegebene FITS-Datei wird gelesen\n"
+             "wie mit \"fits lesen\".\n"
+             "  --help     diese Hilfe zeigen\n"
+             "  --version  die Version zeigen\n"
+             "Viele Dateien auf einmal: velorin-cli --help\n";
+  }
+  return std::nullopt;
+}

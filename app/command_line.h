@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,3 +19,9 @@ std::vector<std::string> ArgumentNames(const QStringList& arguments, int argc, c
 // file dialog gives it. Other arguments are ignored; with no file the window
 // stays as started.
 void ReadFileArgument(Form1& window, const std::vector<std::string>& arguments);
+
+// What "velorin --help" (the German usage) or "velorin --version"
+// ("velorin 1.0") prints on standard output instead of opening the window;
+// empty for any other start. The first of them counts; after "--" neither is
+// an option.
+std::optional<std::string> InformationAnswer(const std::vector<std::string>& arguments);

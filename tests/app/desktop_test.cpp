@@ -53,6 +53,21 @@ TEST_F(DesktopTest, CommandLineReadsTheFirstFileAsTheDialogDoes) {
   EXPECT_FALSE(fs::exists(dir / "logfile.txt"));
 }
 
+TEST(CommandLine, HelpAndVersionAnswerInsteadOfTheWindow) {
+  // The arguments after "velorin", the answer's first line; empty: the window opens.
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--version"}, "velorin 1.0"},
+      {{"m35.fit", "--help", "--version"}, "Aufruf: velorin [DATEI]"},
+      {{"--", "--help"}, ""},
+      {{"-help", "m35.fit"}, ""}};
+  for (const auto& [after, line] : cases) {
+    std::vector<std::string> arguments{"velorin"};
+    arguments.insert(arguments.end(), after.begin(), after.end());
+    const std::string answer = InformationAnswer(arguments).value_or("");
+    EXPECT_EQ(answer.substr(0, answer.find('\n')), line) << after.front();
+  }
+}
+
 TEST_F(DesktopTest, OnlyOneLocalFitsFileIsTakenByDrop) {
   for (const char* name : {"m35.fit", "M35.FITS", "m35.fits.gz", "M\xFCller.fit"}) Write(name, kImage);
   auto local = [&](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(Path(name))); };
