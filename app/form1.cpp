@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -8,7 +9,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/display_text.h"
@@ -28,6 +31,16 @@ static void InitResources() {
 namespace {
 
 constexpr int kStartTimerIntervalMs = 1200;
+
+void FitListToEntries(QComboBox& box) {
+  int widest = 0;
+  for (int row = 0; row < box.count(); ++row)
+    widest = std::max(widest, box.view()->fontMetrics().horizontalAdvance(box.itemText(row)));
+  // Room for the entry's margins and a scroll bar beside the longest name.
+  box.view()->setMinimumWidth(widest + 2 * box.view()->frameWidth() +
+                              box.style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                              box.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) * 4);
+}
 
 // Places a control at its position given in twips.
 template <typename Widget>
@@ -99,8 +112,13 @@ void Form1::BuildControls() {
   Cb_instrume->setInsertPolicy(QComboBox::NoInsert);  // typed text is never a new instrument
   Cb_instrume->setEditText("Instrumentenauswahl");
   // A long name shows from its start, not scrolled to its end.
-  connect(Cb_instrume, &QComboBox::currentIndexChanged, Cb_instrume,
-          [this] { Cb_instrume->lineEdit()->setCursorPosition(0); });
+  connect(Cb_instrume, &QComboBox::currentIndexChanged, Cb_instrume, [this](int index) {
+    Cb_instrume->lineEdit()->setCursorPosition(0);
+    Cb_instrume->setToolTip(index < 0 ? QString() : Cb_instrume->itemText(index));  // the name the box cuts
+  });
+  // The list shows every name whole, however narrow the box.
+  for (const auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(Cb_instrume->model(), changed, Cb_instrume, [this] { FitListToEntries(*Cb_instrume); });
   Chk_speichernunter =
       Place(new QCheckBox("speichern unter", this), "Chk_speichernunter", 120, 1440, 1455, 255);
   tb_statusline =

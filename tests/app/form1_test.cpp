@@ -1,5 +1,6 @@
 // The window on its own: layout, the coordinate fields feeding each other,
 // the WCS group and the save options.
+#include <QAbstractItemView>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -24,6 +25,13 @@ TEST_F(Form1Test, StartLayoutOnlyReadingCanStart) {
   form->Cb_instrume->setEditText("my own camera");
   QTest::keyClick(form->Cb_instrume->lineEdit(), Qt::Key_Return);
   EXPECT_EQ(std::pair(form->SelectedInstrumentRow(), form->Cb_instrume->count()), std::pair(-1, 1));
+  const QString longName =
+      "Takahashi FSQ-106 + KAF-16803";  // too long for the box: whole in list and tooltip
+  form->Cb_instrume->addItem(longName);
+  form->Cb_instrume->setCurrentIndex(1);
+  EXPECT_TRUE(form->Cb_instrume->toolTip() == longName &&
+              form->Cb_instrume->view()->minimumWidth() >
+                  form->Cb_instrume->view()->fontMetrics().horizontalAdvance(longName));
   for (QWidget* control : form->findChildren<QWidget*>()) {  // every caption fits its control
     const auto* button = qobject_cast<QAbstractButton*>(control);
     const auto* label = qobject_cast<QLabel*>(control);
