@@ -120,6 +120,9 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   // The row of the instrument table chosen in Cb_instrume, or -1 when the
   // user has typed a text of their own or the list is empty.
   int SelectedInstrumentRow() const;
+  // The header to compose from the shared state and the options; the image
+  // view checks it against the sky without saving.
+  fits::HeaderPlan PlanFromSharedState() const;
 
   void SetStatus(std::string_view text);
   // A text that points to the log names this window's log, or gives the
@@ -149,8 +152,6 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   void ForgetPreviousFile();
   // Takes a finished read into the shared state and the status line.
   void TakeReadResult(pipeline::InputRead& read);
-  // The header to compose from the shared state and the options.
-  fits::HeaderPlan PlanFromSharedState() const;
   // False, with a status text, when nothing may be saved now.
   bool SaveAllowed(const fits::HeaderPlan& plan);
   // Asks for the output name when "speichern unter" is checked; false on cancel.
