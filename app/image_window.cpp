@@ -260,4 +260,5 @@ void ImageWindow::Click(imageview::FramePoint point) {
 
 void ImageWindow::SetStatus(std::string_view text) {
   tb_bildstatus->setText(Text(text));
+  tb_bildstatus->setCursorPosition(0);  // a long verdict shows its first word
 }
