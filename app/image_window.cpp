@@ -89,6 +89,7 @@ ImageWindow::ImageWindow(Form1& form) : QWidget(&form, Qt::Window), form_(form) 
   column->addWidget(lbl_cursor);
   column->addWidget(tb_bildstatus);
   resize(900, 680);
+  column->activate();  // the controls get their sizes before the first show
 
   connect(cmd_einpassen, &QPushButton::clicked, canvas, &ImageCanvas::Fit);
   connect(cmd_originalgroesse, &QPushButton::clicked, canvas, &ImageCanvas::ShowFullSize);
