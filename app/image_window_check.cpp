@@ -102,8 +102,9 @@ void ImageWindow::TakeCheck(const skycheck::SkyCheck& check, bool flip) {
 
 void ImageWindow::TakeSolution() {
   if (!solution_) return;
-  if (!form_.tb_x->isEnabled()) return SetStatus(kLockedSolutionText);
   SharedState& shared = form_.shared;
+  // A taken WCS is saved as the file has it, whatever the fields say.
+  if (shared.HasWcs || !form_.tb_x->isEnabled()) return SetStatus(kLockedSolutionText);
   const bool flip = form_.ob_flipNS->isChecked();
   const auto entries = skycheck::EntriesOfSolution(*solution_, shared.Naxis1, shared.Naxis2, flip);
   if (!entries) return SetStatus(flip ? kMirroredFlippedText : kMirroredText);
