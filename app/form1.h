@@ -120,6 +120,9 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   // The row of the instrument table chosen in Cb_instrume, or -1 when the
   // user has typed a text of their own or the list is empty.
   int SelectedInstrumentRow() const;
+  // The header to compose from the shared state and the options; the image
+  // view checks it against the sky without saving.
+  fits::HeaderPlan PlanFromSharedState() const;
 
   void SetStatus(std::string_view text);
   // A text that points to the log names this window's log, or gives the
@@ -152,8 +155,6 @@ class Form1 : public QWidget, public pipeline::InputWindow {
   // A capture program's hints in a header without a WCS fill the fields and
   // add a row of their scale; "Add WCS-Info" stays the user's to check.
   void TakeHeaderHints(const fits::HeaderReadResult& header);
-  // The header to compose from the shared state and the options.
-  fits::HeaderPlan PlanFromSharedState() const;
   // False, with a status text, when nothing may be saved now.
   bool SaveAllowed(const fits::HeaderPlan& plan);
   // Asks for the output name when "speichern unter" is checked; false on cancel.

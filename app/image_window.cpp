@@ -67,12 +67,20 @@ ImageWindow::ImageWindow(Form1& form) : QWidget(&form, Qt::Window), form_(form) 
   tb_bildstatus = new QLineEdit(this);
   tb_bildstatus->setObjectName("tb_bildstatus");
   tb_bildstatus->setReadOnly(true);
+  cmd_wcspruefen = new QPushButton("WCS prüfen", this);
+  cmd_wcspruefen->setObjectName("cmd_wcspruefen");
+  cmd_wcspruefen->setEnabled(false);
+  cmd_loesunguebernehmen = new QPushButton("Lösung übernehmen", this);
+  cmd_loesunguebernehmen->setObjectName("cmd_loesunguebernehmen");
+  cmd_loesunguebernehmen->setEnabled(false);
 
   auto* tools = new QHBoxLayout;
   tools->addWidget(cmd_einpassen);
   tools->addWidget(cmd_originalgroesse);
   tools->addWidget(new QLabel("Streckung:", this));
   tools->addWidget(Cb_streckung);
+  tools->addWidget(cmd_wcspruefen);
+  tools->addWidget(cmd_loesunguebernehmen);
   tools->addStretch();
   tools->addWidget(lbl_ausrichtung);
   auto* column = new QVBoxLayout(this);
@@ -81,10 +89,13 @@ ImageWindow::ImageWindow(Form1& form) : QWidget(&form, Qt::Window), form_(form) 
   column->addWidget(lbl_cursor);
   column->addWidget(tb_bildstatus);
   resize(900, 680);
+  column->activate();  // the controls get their sizes before the first show
 
   connect(cmd_einpassen, &QPushButton::clicked, canvas, &ImageCanvas::Fit);
   connect(cmd_originalgroesse, &QPushButton::clicked, canvas, &ImageCanvas::ShowFullSize);
   connect(Cb_streckung, &QComboBox::currentIndexChanged, this, &ImageWindow::Restretch);
+  connect(cmd_wcspruefen, &QPushButton::clicked, this, &ImageWindow::CheckWcs);
+  connect(cmd_loesunguebernehmen, &QPushButton::clicked, this, &ImageWindow::TakeSolution);
   canvas->clicked = [this](imageview::FramePoint point) { Click(point); };
   canvas->hovered = [this](std::optional<imageview::FramePoint> point) { Hover(point); };
   // Each entry the sky depends on redraws it at once, after Form1's own handler has run.
@@ -104,7 +115,10 @@ ImageWindow::~ImageWindow() {
 
 void ImageWindow::ShowReadFile() {
   const SharedState& shared = form_.shared;
-  if (shared.FatalError || !fits::IsUsable(static_cast<fits::ReadCode>(shared.ReadStatus))) {
+  ForgetCheck();  // a check running belongs to the file before
+  const bool usable = !shared.FatalError && fits::IsUsable(static_cast<fits::ReadCode>(shared.ReadStatus));
+  cmd_wcspruefen->setEnabled(usable);
+  if (!usable) {
     Forget();
     SetStatus(imageview::kNoHeaderText);
     return;
@@ -247,4 +261,5 @@ void ImageWindow::Click(imageview::FramePoint point) {
 
 void ImageWindow::SetStatus(std::string_view text) {
   tb_bildstatus->setText(Text(text));
+  tb_bildstatus->setCursorPosition(0);  // a long verdict shows its first word
 }

@@ -1,12 +1,15 @@
 // The second window, "Bild": the primary image of the file read last,
 // loaded off the window's thread, with the sky the entries describe drawn
 // over it. A click on a star puts its centroid into the reference pixel
-// fields. It belongs to Form1 and reads Form1's state; Form1 only tells it
+// fields. "WCS prüfen" checks the header a save would write against the sky,
+// off the window's thread; "Lösung übernehmen" types the solution into the
+// entries. It belongs to Form1 and reads Form1's state; Form1 only tells it
 // when a read has ended.
 #pragma once
 
 #include <QWidget>
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -14,6 +17,7 @@
 #include "imageview/frame_layout.h"
 #include "imageview/loaded_image.h"
 #include "imageview/tan_sky.h"
+#include "skycheck/sky_check.h"
 
 class Form1;
 class ImageCanvas;
@@ -31,6 +35,7 @@ class ImageWindow : public QWidget {
   // running is cancelled) and shows the window; any other forgets the image.
   void ShowReadFile();
   bool Loading() const { return loading_; }
+  bool Checking() const { return checking_; }
 
   ImageCanvas* canvas;
   QPushButton* cmd_einpassen;
@@ -39,6 +44,10 @@ class ImageWindow : public QWidget {
   QLabel* lbl_ausrichtung;
   QLabel* lbl_cursor;
   QLineEdit* tb_bildstatus;
+  QPushButton* cmd_wcspruefen;
+  QPushButton* cmd_loesunguebernehmen;
+  // astrometry.net's index files; empty: those the system's astrometry.cfg names.
+  std::vector<std::filesystem::path> indexFolders;
 
  private:
   void StartLoad(const imageview::DataRequest& request);
@@ -51,6 +60,11 @@ class ImageWindow : public QWidget {
   void Click(imageview::FramePoint point);
   void SetStatus(std::string_view text);
   void Forget();
+  // image_window_check.cpp: the check against the sky and taking its solution.
+  void CheckWcs();
+  void TakeCheck(const skycheck::SkyCheck& check, bool flip);
+  void TakeSolution();
+  void ForgetCheck();
 
   Form1& form_;
   std::shared_ptr<const imageview::LoadedImage> image_;
@@ -59,4 +73,7 @@ class ImageWindow : public QWidget {
   bool loading_ = false;
   imageview::FrameLayout layout_;
   std::optional<imageview::TanWcs> wcs_;
+  bool checking_ = false;
+  int checkGeneration_ = 0;  // of the newest read; a check of an older one is dropped
+  std::optional<skycheck::Solution> solution_;
 };

@@ -120,11 +120,7 @@ std::string CheckSkyOptions(Options& options) {
     if (!std::filesystem::is_directory(folder, error))
       return "--index: kein vorhandener Ordner: " + fits::platform::Utf8Name(folder);
   }
-  if (options.indexFolders.empty()) {
-    std::ifstream cfg("/etc/astrometry.cfg", std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(cfg), {}};
-    options.indexFolders = skycheck::DefaultIndexFolders(text);
-  }
+  if (options.indexFolders.empty()) options.indexFolders = skycheck::InstalledIndexFolders();
   options.tolerancePixels = LoadInstrumentRows(options).checkTolerance.value_or(options.tolerancePixels);
   return {};
 }

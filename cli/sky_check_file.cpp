@@ -4,8 +4,7 @@
 #include <cmath>
 
 #include "cli/json_text.h"
-#include "fits/wcs_forms.h"
-#include "pipeline/hint_entries.h"
+#include "skycheck/solved_entries.h"
 
 namespace cli {
 namespace {
@@ -80,8 +79,7 @@ std::string SolveIntoFields(const Options& options, const std::string& path, Roa
     road.log.WriteLine("Error: nicht gelöst: " + skycheck::ReasonText(solution) + ", Speichern abgelehnt");
     return "Fehler: nicht gelöst: " + skycheck::ReasonText(solution) + "; nicht geändert";
   }
-  // Written flipped, a solution seen in the mirror shows the sky as it is.
-  if (skycheck::IsMirrored(solution.wcs) != options.flip) {
+  if (!skycheck::TakesMirror(solution, options.flip)) {
     const std::string reason = options.flip ? "Lösung gespiegelt: mit --flip zeigte das Bild den Himmel "
                                               "seitenverkehrt, ohne --flip speichern"
                                             : "Lösung gespiegelt: das Bild zeigt den Himmel seitenverkehrt, "
@@ -89,25 +87,16 @@ std::string SolveIntoFields(const Options& options, const std::string& path, Roa
     road.log.WriteLine("Error: " + reason + ", Speichern abgelehnt");
     return "Fehler: " + reason + "; nicht geändert";
   }
-  const std::int16_t x = pipeline::Centre(h.naxis1), y = pipeline::Centre(h.naxis2);
-  const skycheck::TanWcs at = skycheck::Recentred(solution.wcs, x, y);
-  fits::LinearTransform matrix;
-  matrix.hasCd = true;
-  std::copy(&at.cd[0][0], &at.cd[0][0] + 4, &matrix.cd[0][0]);
-  auto row = fits::ScaleFromMatrix(matrix, false, 0.0, 0.0);
-  if (!row) return NoWcs(road);
-  // The same matrix turned half round, so that the flip writes CDELT2 > 0
-  // and the usual rotation rather than a negative CDELT2 turned by 180°.
-  if (options.flip) *row = {-row->cdelt1, -row->cdelt2, std::remainder(row->crota2 + 180.0f, 360.0f)};
+  const auto solved = skycheck::EntriesOfSolution(solution, h.naxis1, h.naxis2, options.flip);
+  if (!solved) return NoWcs(road);
   road.state.wcsChecked = true;
-  road.state.TypeRaHours(static_cast<float>(at.crval1 / 15.0));
-  road.state.TypeDecDegrees(static_cast<float>(at.crval2));
-  road.state.crpix1 = x;
-  road.state.crpix2 = y;
+  road.state.TypeRaHours(solved->raHours);
+  road.state.TypeDecDegrees(solved->decDegrees);
+  road.state.crpix1 = solved->crpix1;
+  road.state.crpix2 = solved->crpix2;
   if (options.flip && !ChooseFlip(road.state, h.naxis2, road.log))
     return std::string(fits::StatusText(fits::SaveCode::MirrorOutOfRange));
-  // Named like a row of the list, but no telescope: no TELESCOP card.
-  road.ownRow = config::Instrument{"gelöst", row->cdelt1, row->cdelt2, row->crota2, false};
+  road.ownRow = solved->row;
   road.wholeNew = true;
   road.log.WriteLine("Gelöst: " + skycheck::ReasonText(solution));
   return ComposeSave(options, road);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <numbers>
 #include <optional>
 
@@ -58,6 +59,11 @@ std::vector<std::filesystem::path> DefaultIndexFolders(std::string_view astromet
   }
   add("/usr/share/astrometry");
   return folders;
+}
+
+std::vector<std::filesystem::path> InstalledIndexFolders() {
+  std::ifstream cfg("/etc/astrometry.cfg", std::ios::binary);
+  return DefaultIndexFolders(std::string{std::istreambuf_iterator<char>(cfg), {}});
 }
 
 std::vector<IndexFile> FindIndexFiles(std::span<const std::filesystem::path> folders) {

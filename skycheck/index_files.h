@@ -19,6 +19,8 @@ struct IndexFile {
 // The folders of the add_path lines of astrometry.cfg's text, then
 // /usr/share/astrometry where Debian's index packages install, once each.
 std::vector<std::filesystem::path> DefaultIndexFolders(std::string_view astrometryCfg);
+// The same from this system's /etc/astrometry.cfg, as solve-field reads it.
+std::vector<std::filesystem::path> InstalledIndexFolders();
 
 // Every FITS file in the folders whose primary header names its quad
 // sizes; files and folders that cannot be read are passed over.

@@ -12,10 +12,10 @@ SkyCheck CheckAgainstSky(const CheckRequest& request) {
   return out;
 }
 
-std::string CheckText(const SkyCheck& check) {
+std::string CheckText(const SkyCheck& check, std::string_view flipAdvice) {
   if (!check.verdict) return "nicht gelöst: " + ReasonText(check.solution);
-  return std::string(VerdictWord(*check.verdict)) + ": " + ComparisonText(*check.comparison) + ", " +
-         ReasonText(check.solution);
+  return std::string(VerdictWord(*check.verdict)) + ": " + ComparisonText(*check.comparison, flipAdvice) +
+         ", " + ReasonText(check.solution);
 }
 
 }  // namespace skycheck

@@ -35,6 +35,6 @@ SkyCheck CheckAgainstSky(const CheckRequest& request);
 
 // The verdict word, then the numbers or the reason: "passt: Versatz …",
 // "nicht gelöst: zu wenige Sterne (…)".
-std::string CheckText(const SkyCheck& check);
+std::string CheckText(const SkyCheck& check, std::string_view flipAdvice = kCommandLineFlipAdvice);
 
 }  // namespace skycheck

@@ -56,13 +56,13 @@ std::string Fixed(double value, int decimals) {
   return error == std::errc() ? std::string(text, end) : "?";
 }
 
-std::string ComparisonText(const Comparison& c) {
+std::string ComparisonText(const Comparison& c, std::string_view flipAdvice) {
   std::string text;
   if (c.enteredMirrored != c.solvedMirrored)
     text =
         c.solvedMirrored
-            ? "das Bild zeigt den Himmel seitenverkehrt, der Eintrag nicht (apply --solve --flip speichert "
-              "es richtig herum), "
+            ? "das Bild zeigt den Himmel seitenverkehrt, der Eintrag nicht (" + std::string(flipAdvice) +
+                  "), "
             : "der Eintrag ist seitenverkehrt, das Bild nicht (CDELT1 und CDELT2 mit gleichem Vorzeichen), ";
   text += "Versatz " + Fixed(c.referenceArcsec, 1) + "″ am Referenzpixel, an den Ecken";
   for (const double corner : c.cornerArcsec) text += " " + Fixed(corner, 1) + "″";

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <string_view>
 
 #include "skycheck/tan_wcs.h"
 
@@ -35,8 +37,11 @@ const char* VerdictWord(Verdict verdict);
 // The numbers in German, '.' as decimal point: "Versatz 0.3″ am
 // Referenzpixel, an den Ecken 0.4″ 0.2″ 0.5″ 0.3″ (höchstens 0.2 Pixel),
 // Drehung +0.01°, Maßstab ×1.0002". A mirrored pair says which side is
-// seen in the mirror and what turns it round.
-std::string ComparisonText(const Comparison& comparison);
+// seen in the mirror and, when it is the image, what each face offers to
+// save it the right way round.
+inline constexpr std::string_view kCommandLineFlipAdvice = "apply --solve --flip speichert es richtig herum";
+std::string ComparisonText(const Comparison& comparison,
+                           std::string_view flipAdvice = kCommandLineFlipAdvice);
 
 // A number with this many decimals, independent of the locale.
 std::string Fixed(double value, int decimals);
