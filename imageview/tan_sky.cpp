@@ -8,11 +8,6 @@ namespace {
 
 constexpr double kRadian = std::numbers::pi / 180.0;
 
-double Wrapped360(double degrees) {
-  const double wrapped = std::fmod(degrees, 360.0);
-  return wrapped < 0.0 ? wrapped + 360.0 : wrapped;
-}
-
 std::optional<PixelPoint> Unit(const PixelPoint& from, const std::optional<PixelPoint>& to, double sign) {
   if (!to) return std::nullopt;
   const double dx = to->x - from.x, dy = to->y - from.y, length = std::hypot(dx, dy);
@@ -39,26 +34,15 @@ std::optional<TanWcs> WcsOf(const SkyEntries& entries) {
 }
 
 SkyPoint SkyOf(const TanWcs& wcs, const PixelPoint& pixel) {
-  const double dx = pixel.x - wcs.crpix1, dy = pixel.y - wcs.crpix2;
-  const double xi = (wcs.cd[0][0] * dx + wcs.cd[0][1] * dy) * kRadian;
-  const double eta = (wcs.cd[1][0] * dx + wcs.cd[1][1] * dy) * kRadian;
-  const double dec0 = wcs.crval2 * kRadian;
-  const double across = std::cos(dec0) - eta * std::sin(dec0);
-  return {Wrapped360(wcs.crval1 + std::atan2(xi, across) / kRadian),
-          std::atan2(std::sin(dec0) + eta * std::cos(dec0), std::hypot(xi, across)) / kRadian};
+  return coords::TanPixelToSky(wcs, pixel.x, pixel.y);
 }
 
 std::optional<PixelPoint> PixelOf(const TanWcs& wcs, const SkyPoint& sky) {
-  const double dec0 = wcs.crval2 * kRadian, dec = sky.dec * kRadian;
-  const double dra = (sky.ra - wcs.crval1) * kRadian;
-  const double cosC = std::sin(dec0) * std::sin(dec) + std::cos(dec0) * std::cos(dec) * std::cos(dra);
-  if (!(cosC > 1e-9)) return std::nullopt;
-  const double xi = std::cos(dec) * std::sin(dra) / cosC / kRadian;
-  const double eta =
-      (std::cos(dec0) * std::sin(dec) - std::sin(dec0) * std::cos(dec) * std::cos(dra)) / cosC / kRadian;
+  const auto plane = coords::TanSkyToPlane({wcs.crval1, wcs.crval2}, sky);
+  if (!plane) return std::nullopt;
   const double determinant = wcs.cd[0][0] * wcs.cd[1][1] - wcs.cd[0][1] * wcs.cd[1][0];
-  return PixelPoint{wcs.crpix1 + (wcs.cd[1][1] * xi - wcs.cd[0][1] * eta) / determinant,
-                    wcs.crpix2 + (wcs.cd[0][0] * eta - wcs.cd[1][0] * xi) / determinant};
+  return PixelPoint{wcs.crpix1 + (wcs.cd[1][1] * plane->xi - wcs.cd[0][1] * plane->eta) / determinant,
+                    wcs.crpix2 + (wcs.cd[0][0] * plane->eta - wcs.cd[1][0] * plane->xi) / determinant};
 }
 
 std::optional<Compass> CompassAt(const TanWcs& wcs, const PixelPoint& pixel) {

@@ -5,15 +5,11 @@
 
 #include <optional>
 
+#include "coords/tan_projection.h"
+
 namespace imageview {
 
-struct TanWcs {
-  double crval1 = 0.0;  // degrees
-  double crval2 = 0.0;
-  double crpix1 = 0.0;
-  double crpix2 = 0.0;
-  double cd[2][2] = {{0.0, 0.0}, {0.0, 0.0}};  // degrees per pixel
-};
+using coords::TanWcs;
 
 // What the window holds: the fields' position and reference pixel (of the
 // saved image), the chosen scale and rotation, and whether the rows are
@@ -33,10 +29,7 @@ struct SkyEntries {
 // that is no number or a declination beyond a pole.
 std::optional<TanWcs> WcsOf(const SkyEntries& entries);
 
-struct SkyPoint {
-  double ra = 0.0;  // degrees, 0 to 360
-  double dec = 0.0;
-};
+using coords::SkyPoint;
 struct PixelPoint {
   double x = 0.0;  // FITS pixel position, 1-based
   double y = 0.0;

@@ -14,16 +14,6 @@ namespace {
 
 constexpr double kRadian = std::numbers::pi / 180.0;
 
-// Standard coordinates (xi, eta) in degrees of a position on the plane
-// touching the sphere at centre, xi growing to the east.
-void SkyToPlane(SkyPoint centre, SkyPoint point, double& xi, double& eta) {
-  const double a0 = centre.ra * kRadian, d0 = centre.dec * kRadian;
-  const double a = point.ra * kRadian, d = point.dec * kRadian;
-  const double denominator = std::sin(d) * std::sin(d0) + std::cos(d) * std::cos(d0) * std::cos(a - a0);
-  xi = std::cos(d) * std::sin(a - a0) / denominator / kRadian;
-  eta = (std::sin(d) * std::cos(d0) - std::cos(d) * std::sin(d0) * std::cos(a - a0)) / denominator / kRadian;
-}
-
 bool IsTan(std::string_view value, std::string_view axis) {
   return value == axis || value == std::string(axis) + "-SIP";
 }
@@ -31,16 +21,7 @@ bool IsTan(std::string_view value, std::string_view axis) {
 }  // namespace
 
 SkyPoint PixelToSky(const TanWcs& wcs, double x, double y) {
-  const double dx = x - wcs.crpix1, dy = y - wcs.crpix2;
-  const double xi = (wcs.cd[0][0] * dx + wcs.cd[0][1] * dy) * kRadian;
-  const double eta = (wcs.cd[1][0] * dx + wcs.cd[1][1] * dy) * kRadian;
-  const double d0 = wcs.crval2 * kRadian;
-  const double across = std::cos(d0) - eta * std::sin(d0);
-  double ra = wcs.crval1 + std::atan2(xi, across) / kRadian;
-  ra = std::fmod(ra, 360.0);
-  if (ra < 0.0) ra += 360.0;
-  const double dec = std::atan2(std::sin(d0) + eta * std::cos(d0), std::hypot(xi, across)) / kRadian;
-  return {ra, dec};
+  return coords::TanPixelToSky(wcs, x, y);
 }
 
 double SeparationDegrees(SkyPoint a, SkyPoint b) {
@@ -73,14 +54,15 @@ TanWcs Recentred(const TanWcs& wcs, double x, double y) {
   // Central differences over a pixel: the projection bends far less than
   // the digits kept over so short a step.
   for (int axis = 0; axis < 2; ++axis) {
-    double xi[2], eta[2];
+    coords::PlanePoint at[2];
     for (int side = 0; side < 2; ++side) {
       const double step = side == 0 ? -0.5 : 0.5;
-      SkyToPlane(centre, PixelToSky(wcs, x + (axis == 0 ? step : 0.0), y + (axis == 1 ? step : 0.0)),
-                 xi[side], eta[side]);
+      // Half a pixel from the tangent point: always on the plane.
+      at[side] = *coords::TanSkyToPlane(
+          centre, PixelToSky(wcs, x + (axis == 0 ? step : 0.0), y + (axis == 1 ? step : 0.0)));
     }
-    out.cd[0][axis] = xi[1] - xi[0];
-    out.cd[1][axis] = eta[1] - eta[0];
+    out.cd[0][axis] = at[1].xi - at[0].xi;
+    out.cd[1][axis] = at[1].eta - at[0].eta;
   }
   return out;
 }
@@ -118,7 +100,7 @@ std::optional<TanWcs> TanWcsFromCards(std::span<const std::string> cards) {
     if (keyword == "CROTA2") crota2 = value;
   }
   if (!tan[0] || !tan[1] || !crpix[0] || !crpix[1] || !crval[0] || !crval[1]) return std::nullopt;
-  TanWcs wcs{*crpix[0], *crpix[1], *crval[0], *crval[1]};
+  TanWcs wcs{*crval[0], *crval[1], *crpix[0], *crpix[1]};
   if (matrix.hasCd) {
     std::copy(&matrix.cd[0][0], &matrix.cd[0][0] + 4, &wcs.cd[0][0]);
   } else if (cdelt[0] && cdelt[1] && matrix.hasPc) {

@@ -9,20 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "coords/tan_projection.h"
+
 namespace skycheck {
 
-struct SkyPoint {
-  double ra = 0.0;  // degrees
-  double dec = 0.0;
-};
-
-struct TanWcs {
-  double crpix1 = 0.0;  // FITS pixels: (1, 1) is the centre of the first stored pixel
-  double crpix2 = 0.0;
-  double crval1 = 0.0;
-  double crval2 = 0.0;
-  double cd[2][2] = {{0.0, 0.0}, {0.0, 0.0}};
-};
+using coords::SkyPoint;
+using coords::TanWcs;
 
 SkyPoint PixelToSky(const TanWcs& wcs, double x, double y);
 
